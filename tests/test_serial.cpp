@@ -123,7 +123,7 @@ private Q_SLOTS:
     {
         const QByteArray reply = QByteArray::fromHex("4F4B");
         m_pPty->Write(reply.left(1));
-        QTimer::singleShot(1, Qt::PreciseTimer, this, [this, reply] { m_pPty->Write(reply.mid(1)); });
+        QTimer::singleShot(0, this, [this, reply] { m_pPty->Write(reply.mid(1)); });
         QTRY_COMPARE_WITH_TIMEOUT(ReceivedBytes().size(), 2, 5000);
         QTest::qWait(50);
         QCOMPARE(m_events.size(), 1);

@@ -1,0 +1,87 @@
+#include "board/paced_writer.h"
+
+#include <cerrno>
+#include <unistd.h>
+
+namespace {
+
+constexpr qint64 kNsPerMs = 1000000;
+// Ten bits a byte at 9600 baud.
+constexpr qint64 kLineNsPerByte = 10 * 1000000000LL / 9600;
+constexpr qint64 kGapNs = 8 * kNsPerMs;
+// A full pseudo-terminal drains as the client reads; try again soon.
+constexpr qint64 kRetryNs = 5 * kNsPerMs;
+
+} // namespace
+
+CPacedWriter::CPacedWriter()
+{
+    m_timer.setSingleShot(true);
+    m_timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] { Pump(); });
+    m_clock.start();
+}
+
+void CPacedWriter::SetFd(int nFd)
+{
+    m_nFd = nFd;
+    if (nFd < 0) {
+        m_queue.clear();
+        m_timer.stop();
+    }
+}
+
+void CPacedWriter::SetPacing(bool bPaced)
+{
+    m_bPaced = bPaced;
+}
+
+void CPacedWriter::Enqueue(const QByteArray& bytes, int nGapMs)
+{
+    if (m_nFd < 0 || bytes.isEmpty())
+        return;
+    m_queue.append({bytes, bytes.size(), nGapMs});
+    if (!m_timer.isActive())
+        Pump();
+}
+
+void CPacedWriter::Pump()
+{
+    if (m_queue.isEmpty() || m_nFd < 0)
+        return;
+    const qint64 nWait = m_nNextWriteNs - m_clock.nsecsElapsed();
+    if (nWait > 0) {
+        WakeIn(nWait);
+        return;
+    }
+    Message& message = m_queue.first();
+    const ssize_t nWritten = ::write(m_nFd, message.bytes.constData(), static_cast<size_t>(message.bytes.size()));
+    if (nWritten < 0) {
+        if (errno == EAGAIN || errno == EINTR)
+            WakeIn(kRetryNs);
+        else
+            m_queue.clear();
+        return;
+    }
+    if (nWritten < message.bytes.size()) {
+        message.bytes.remove(0, nWritten);
+        WakeIn(kRetryNs);
+        return;
+    }
+    m_nNextWriteNs = m_clock.nsecsElapsed() + PauseAfter(message);
+    m_queue.removeFirst();
+    if (!m_queue.isEmpty())
+        WakeIn(m_nNextWriteNs - m_clock.nsecsElapsed());
+}
+
+void CPacedWriter::WakeIn(qint64 nNsecs)
+{
+    m_timer.start(static_cast<int>((qMax<qint64>(nNsecs, 0) + kNsPerMs - 1) / kNsPerMs));
+}
+
+qint64 CPacedWriter::PauseAfter(const Message& message) const
+{
+    if (message.nGapMs >= 0)
+        return message.nGapMs * kNsPerMs;
+    return (m_bPaced ? message.nLineBytes * kLineNsPerByte : 0) + kGapNs;
+}

@@ -1,0 +1,292 @@
+#include "board/virtual_board.h"
+
+#include "board/board_command.h"
+#include "board/port_link.h"
+
+#include <QSocketNotifier>
+#include <QTimer>
+#include <QtEndian>
+
+#include <cerrno>
+#include <unistd.h>
+
+namespace {
+
+const QByteArray g_replyOk = QByteArrayLiteral("\x4F\x4B");
+const QByteArray g_replyError = QByteArrayLiteral("\x45\x52");
+
+// A partial frame idle this long has stopped arriving.
+constexpr int kIdleFlushMs = 50;
+constexpr int kDefaultReportMs = 100;
+
+} // namespace
+
+CVirtualBoard::CVirtualBoard(QObject* parent)
+    : QObject(parent)
+    , m_pIdleTimer(new QTimer(this))
+    , m_pReportTimer(new QTimer(this))
+{
+    m_clock.start();
+    m_pIdleTimer->setSingleShot(true);
+    m_pIdleTimer->setTimerType(Qt::PreciseTimer);
+    m_pIdleTimer->setInterval(kIdleFlushMs);
+    connect(m_pIdleTimer, &QTimer::timeout, this, &CVirtualBoard::OnIdle);
+    m_pReportTimer->setTimerType(Qt::PreciseTimer);
+    m_pReportTimer->setInterval(kDefaultReportMs);
+    connect(m_pReportTimer, &QTimer::timeout, this, &CVirtualBoard::OnReportDue);
+}
+
+CVirtualBoard::~CVirtualBoard()
+{
+    Vanish();
+    if (!m_strLinkPath.isEmpty())
+        RemoveLink(m_strLinkPath);
+}
+
+bool CVirtualBoard::Open(const QString& strLinkPath)
+{
+    Vanish();
+    m_strLinkPath = strLinkPath;
+    if (!m_terminal.Open(m_strError))
+        return false;
+    if (!strLinkPath.isEmpty() && !PointLink(strLinkPath, m_terminal.SlavePath(), m_strError)) {
+        m_terminal.Close();
+        return false;
+    }
+    m_strError.clear();
+    m_pReadNotifier = new QSocketNotifier(m_terminal.MasterFd(), QSocketNotifier::Read, this);
+    connect(m_pReadNotifier, &QSocketNotifier::activated, this, &CVirtualBoard::OnReadable);
+    m_writer.SetFd(m_terminal.MasterFd());
+    return true;
+}
+
+QString CVirtualBoard::PortName() const
+{
+    return m_strLinkPath.isEmpty() ? m_terminal.SlavePath() : m_strLinkPath;
+}
+
+QString CVirtualBoard::ErrorText() const
+{
+    return m_strError;
+}
+
+bool CVirtualBoard::IsOpen() const
+{
+    return m_terminal.IsOpen();
+}
+
+void CVirtualBoard::Vanish()
+{
+    if (m_pReadNotifier) {
+        // Vanish may be called from a slot of a frame this notifier brought in.
+        m_pReadNotifier->setEnabled(false);
+        m_pReadNotifier->deleteLater();
+        m_pReadNotifier = nullptr;
+    }
+    m_writer.SetFd(-1);
+    m_pIdleTimer->stop();
+    m_splitter = CFrameSplitter();
+    m_terminal.Close();
+}
+
+bool CVirtualBoard::Reappear()
+{
+    return Open(m_strLinkPath);
+}
+
+void CVirtualBoard::StaySilent(int nFrames)
+{
+    m_nSilentFrames = qMax(0, nFrames);
+}
+
+void CVirtualBoard::Refuse(int nFrames)
+{
+    m_nRefusedFrames = qMax(0, nFrames);
+}
+
+void CVirtualBoard::SplitNextReply(int nGapMs)
+{
+    m_nSplitGapMs = qMax(0, nGapMs);
+}
+
+void CVirtualBoard::SendRaw(const QByteArray& bytes)
+{
+    m_writer.Enqueue(bytes);
+}
+
+void CVirtualBoard::SetLinePacing(bool bPaced)
+{
+    m_writer.SetPacing(bPaced);
+}
+
+void CVirtualBoard::SetReportInterval(int nMsecs)
+{
+    m_pReportTimer->setInterval(qMax(1, nMsecs));
+}
+
+void CVirtualBoard::SetStepsPerReport(int nSteps)
+{
+    m_nStepsPerReport = qMax(1, nSteps);
+}
+
+QList<ReceivedFrame> CVirtualBoard::Frames() const
+{
+    return m_frames;
+}
+
+void CVirtualBoard::ClearFrames()
+{
+    m_frames.clear();
+}
+
+CVirtualBoard::Mode CVirtualBoard::CurrentMode() const
+{
+    return m_mode;
+}
+
+quint32 CVirtualBoard::TuningWord() const
+{
+    return m_dwTuningWord;
+}
+
+int CVirtualBoard::AmplitudeWord() const
+{
+    return m_nAmplitudeWord;
+}
+
+bool CVirtualBoard::IsCircular() const
+{
+    return m_bCircular;
+}
+
+void CVirtualBoard::OnReadable()
+{
+    QByteArray received;
+    char buffer[256];
+    for (;;) {
+        const ssize_t nRead = ::read(m_terminal.MasterFd(), buffer, sizeof buffer);
+        if (nRead > 0) {
+            received.append(buffer, nRead);
+            continue;
+        }
+        if (nRead < 0 && errno == EINTR)
+            continue;
+        if (nRead == 0 || errno != EAGAIN) {
+            // Holding the slave should rule this out; stop watching rather than spin.
+            m_pReadNotifier->setEnabled(false);
+        }
+        break;
+    }
+    if (received.isEmpty())
+        return;
+    for (const SplitFrame& frame : m_splitter.Feed(received)) {
+        HandleFrame(frame);
+    }
+    if (m_splitter.HasPartialFrame())
+        m_pIdleTimer->start();
+    else
+        m_pIdleTimer->stop();
+}
+
+void CVirtualBoard::OnIdle()
+{
+    for (const SplitFrame& frame : m_splitter.Flush()) {
+        HandleFrame(frame);
+    }
+}
+
+void CVirtualBoard::HandleFrame(const SplitFrame& split)
+{
+    // The knobs count from now: a slot of FrameReceived that sets one means
+    // the frames after this one.
+    const bool bSilent = m_nSilentFrames > 0;
+    const bool bRefused = m_nRefusedFrames > 0;
+    m_nSilentFrames = qMax(0, m_nSilentFrames - 1);
+    m_nRefusedFrames = qMax(0, m_nRefusedFrames - 1);
+
+    ReceivedFrame frame;
+    frame.bytes = split.bytes;
+    frame.nMsecs = m_clock.elapsed();
+    frame.verdict = split.verdict;
+    m_frames.append(frame);
+    Q_EMIT FrameReceived(frame);
+
+    if (bSilent)
+        return;
+    BoardCommand command;
+    const bool bAccepted = !bRefused && split.verdict == SplitFrame::Verdict::Good && DecodeCommand(split.bytes, command);
+    Reply(bAccepted ? g_replyOk : g_replyError);
+    if (bAccepted)
+        CarryOut(command);
+}
+
+void CVirtualBoard::Reply(const QByteArray& bytes)
+{
+    if (m_nSplitGapMs < 0) {
+        m_writer.Enqueue(bytes);
+        return;
+    }
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        m_writer.Enqueue(bytes.mid(i, 1), i + 1 < bytes.size() ? m_nSplitGapMs : -1);
+    m_nSplitGapMs = -1;
+}
+
+void CVirtualBoard::CarryOut(const BoardCommand& command)
+{
+    switch (command.kind) {
+    case BoardCommand::Kind::SinglePoint:
+        m_pReportTimer->stop();
+        m_mode = Mode::SinglePoint;
+        m_dwTuningWord = command.dwTuningWord;
+        m_nAmplitudeWord = command.nAmplitudeWord;
+        break;
+    case BoardCommand::Kind::Sweep:
+        m_sweep.Start(command.dwTuningWord, command.dwEndWord, command.nStepCode);
+        m_mode = Mode::Sweeping;
+        m_dwTuningWord = m_sweep.PresentWord();
+        m_nAmplitudeWord = command.nAmplitudeWord;
+        m_bCircular = command.bCircular;
+        m_pReportTimer->start();
+        break;
+    case BoardCommand::Kind::Close:
+        m_pReportTimer->stop();
+        m_mode = Mode::Off;
+        break;
+    case BoardCommand::Kind::Pause:
+        if (m_mode == Mode::Sweeping) {
+            m_pReportTimer->stop();
+            m_mode = Mode::Paused;
+        }
+        break;
+    case BoardCommand::Kind::Continue:
+        if (m_mode == Mode::Paused) {
+            m_pReportTimer->start();
+            m_mode = Mode::Sweeping;
+        }
+        break;
+    }
+}
+
+void CVirtualBoard::OnReportDue()
+{
+    const bool bEnded = m_sweep.Advance(m_nStepsPerReport);
+    m_dwTuningWord = m_sweep.PresentWord();
+    SendReport(m_dwTuningWord);
+    if (!bEnded)
+        return;
+    if (m_bCircular) {
+        m_sweep.Rewind();
+        m_dwTuningWord = m_sweep.PresentWord();
+        return;
+    }
+    m_pReportTimer->stop();
+    m_mode = Mode::SinglePoint;
+}
+
+void CVirtualBoard::SendReport(quint32 dwWord)
+{
+    QByteArray bytes(4, Qt::Uninitialized);
+    qToBigEndian(dwWord, bytes.data());
+    m_writer.Enqueue(bytes);
+    Q_EMIT ReportSent(dwWord);
+}

@@ -1,0 +1,108 @@
+#pragma once
+
+#include "board/frame_splitter.h"
+#include "board/paced_writer.h"
+#include "board/pseudo_terminal.h"
+#include "board/sweep.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+class QSocketNotifier;
+class QTimer;
+struct BoardCommand;
+
+// A frame as the board received it, for tests and the board's log.
+struct ReceivedFrame {
+    QByteArray bytes;
+    qint64 nMsecs = 0;  // since the board was constructed
+    SplitFrame::Verdict verdict = SplitFrame::Verdict::Good;
+
+    int Retry() const { return bytes.size() > 4 ? static_cast<quint8>(bytes[4]) : -1; }
+    int Command() const { return bytes.size() > 5 ? static_cast<quint8>(bytes[5]) : -1; }
+    QString Hex() const { return QString::fromLatin1(bytes.toHex().toUpper()); }
+};
+
+// The signal-source board in software, on a pseudo-terminal. It answers a good
+// frame with 4F 4B and a bad one with 45 52, carries out the commands and,
+// while sweeping, reports its present frequency as a 4-byte tuning word.
+// Lives in the thread that creates it; everything runs on its event loop.
+class CVirtualBoard : public QObject {
+    Q_OBJECT
+
+public:
+    enum class Mode { Off, SinglePoint, Sweeping, Paused };
+
+    explicit CVirtualBoard(QObject* parent = nullptr);
+    ~CVirtualBoard() override;
+
+    // Opens a pseudo-terminal. With a link path, a symbolic link there points
+    // at it, and PortName() is the link. Returns false with ErrorText() set.
+    bool Open(const QString& strLinkPath = QString());
+    QString PortName() const;
+    QString ErrorText() const;
+    bool IsOpen() const;
+
+    // Closes the pseudo-terminal, as an unplugged adapter; Reappear opens a
+    // new one behind the same link path.
+    void Vanish();
+    bool Reappear();
+
+    // Fault knobs, each for the next N frames received.
+    void StaySilent(int nFrames);
+    void Refuse(int nFrames);
+    // The next reply goes out one byte at a time, nGapMs apart.
+    void SplitNextReply(int nGapMs);
+    // Queues raw bytes for the line, such as noise or a hand-made report.
+    void SendRaw(const QByteArray& bytes);
+
+    // Line pacing: about 1.04 ms a byte at 9600 baud. Off, only the gap
+    // between two writes remains, so that they never arrive glued.
+    void SetLinePacing(bool bPaced);
+    void SetReportInterval(int nMsecs);  // default 100 ms
+    void SetStepsPerReport(int nSteps);  // default 1
+
+    QList<ReceivedFrame> Frames() const;
+    void ClearFrames();
+
+    Mode CurrentMode() const;
+    quint32 TuningWord() const;      // present output frequency
+    int AmplitudeWord() const;
+    bool IsCircular() const;
+
+Q_SIGNALS:
+    void FrameReceived(const ReceivedFrame& frame);
+    void ReportSent(quint32 dwWord);
+
+private:
+    void OnReadable();
+    void OnIdle();
+    void OnReportDue();
+    void HandleFrame(const SplitFrame& split);
+    void Reply(const QByteArray& bytes);
+    void CarryOut(const BoardCommand& command);
+    void SendReport(quint32 dwWord);
+
+    QElapsedTimer m_clock;
+    CPseudoTerminal m_terminal;
+    CPacedWriter m_writer;
+    CFrameSplitter m_splitter;
+    CSweep m_sweep;
+    QSocketNotifier* m_pReadNotifier = nullptr;
+    QTimer* m_pIdleTimer = nullptr;
+    QTimer* m_pReportTimer = nullptr;
+    QList<ReceivedFrame> m_frames;
+    QString m_strLinkPath;
+    QString m_strError;
+    Mode m_mode = Mode::Off;
+    quint32 m_dwTuningWord = 0;
+    int m_nAmplitudeWord = 0;
+    bool m_bCircular = false;
+    int m_nSilentFrames = 0;
+    int m_nRefusedFrames = 0;
+    int m_nSplitGapMs = -1;
+    int m_nStepsPerReport = 1;
+};
