@@ -1,0 +1,8 @@
+#pragma once
+
+// The application: runs the main window modally; the program ends with it.
+class CDriversControlApp {
+public:
+    // Returns once the main window has closed.
+    int InitInstance();
+};

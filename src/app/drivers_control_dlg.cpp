@@ -1,0 +1,233 @@
+#include "app/drivers_control_dlg.h"
+
+#include "app/about_dlg.h"
+#include "app/app_icon.h"
+#include "app/globals.h"
+#include "app/handler_guard.h"
+#include "app/message_box.h"
+#include "protocol/frame.h"
+#include "protocol/frame_texts.h"
+#include "protocol/reply_text.h"
+#include "protocol/send_frame.h"
+#include "serial/ms_comm.h"
+#include "serial/port_table.h"
+
+#include <QAction>
+#include <QSignalBlocker>
+
+namespace {
+
+constexpr int kCloseWatchMsecs = 200;
+constexpr int kCloseResendLimit = 8;
+// An event carries at most this many bytes; the input buffer is smaller.
+constexpr qsizetype kReceiveBufferBytes = 2048;
+
+} // namespace
+
+CDriversControlDlg::CDriversControlDlg(QWidget* pParent)
+    : QDialog(pParent)
+{
+    m_ui.setupUi(this);
+    m_timerCloseWatch.setInterval(kCloseWatchMsecs);
+    connect(&m_timerCloseWatch, &QTimer::timeout, this, [this] { RunGuarded(this, [this] { OnCloseWatchTick(); }); });
+    connect(m_ui.tabPages, &QTabWidget::currentChanged, this, [this](int nItem) { OnSelchangeTab(nItem); });
+    connect(m_ui.btnClose, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { OnClose(); }); });
+    connect(m_ui.btnEmpty, &QPushButton::clicked, this, [this] { OnEmpty(); });
+    connect(m_ui.cmbComPort, &CDropDownComboBox::DropDown, this, [this] { OnDropdownComPort(); });
+    connect(m_ui.cmbComPort, &QComboBox::activated, this,
+            [this](int nIndex) { RunGuarded(this, [this, nIndex] { OnSelchangeComPort(nIndex); }); });
+    connect(&g_msComm, &CMSComm::OnComm, this, [this] { RunGuarded(this, [this] { OnComm(); }); });
+    OnInitDialog();
+}
+
+CDriversControlDlg::~CDriversControlDlg()
+{
+    // The link goes with the window, as the hosted control did.
+    g_msComm.Detach();
+}
+
+void CDriversControlDlg::OnInitDialog()
+{
+    g_msComm.Attach();
+
+    // No platform lets a program extend the title bar's menu portably, so the
+    // About entry lives in the window's context menu.
+    auto* pAbout = new QAction(QStringLiteral("关于 Orrel(&A)..."), this);
+    connect(pAbout, &QAction::triggered, this, &CDriversControlDlg::OnAbout);
+    addAction(pAbout);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+
+    setWindowIcon(AppIcon());
+
+    {
+        const QSignalBlocker blocker(m_ui.tabPages);
+        m_ui.tabPages->insertTab(0, new QWidget, QStringLiteral("sending"));
+        m_ui.tabPages->insertTab(1, new QWidget, QStringLiteral("scanning"));
+    }
+
+    for (QWidget* pPage : {static_cast<QWidget*>(&m_dlgSinglePoint), static_cast<QWidget*>(&m_dlgSweep)}) {
+        pPage->setParent(m_ui.tabPages);
+        pPage->setGeometry(10, 30, 500, 250);
+    }
+    m_dlgSinglePoint.show();
+    m_dlgSweep.hide();
+
+    FillPortList();
+    m_ui.cmbComPort->setCurrentIndex(0);
+
+    RunGuarded(this, [this] { SetUpSerialLink(); });
+}
+
+void CDriversControlDlg::SetUpSerialLink()
+{
+    g_msComm.SetCommPort(1);
+    g_msComm.SetInBufferSize(1024);
+    g_msComm.SetOutBufferSize(512);
+    if (!g_msComm.GetPortOpen())
+        g_msComm.SetPortOpen(true);
+    g_msComm.SetInputMode(1);
+    g_msComm.SetSettings(QStringLiteral("9600,n,8,1"));
+    g_msComm.SetRThreshold(1);
+    g_msComm.SetInputLen(0);
+
+    m_nCloseRetry = 0;
+    g_bReplyArrived = 0;
+    m_bCloseRetrying = false;
+    g_bCloseAcked = 0;
+    g_bScanning = 0;
+}
+
+void CDriversControlDlg::UpdateData()
+{
+    const QSignalBlocker blocker(m_ui.editReceiveData);
+    m_ui.editReceiveData->setPlainText(m_strReceiveData);
+}
+
+void CDriversControlDlg::OnSelchangeTab(int nItem)
+{
+    const QRect client = m_ui.tabPages->rect();
+    const QRect pageRect(10, 30, client.width() - 20, client.height() - 40);
+    if (nItem == 0) {
+        m_dlgSinglePoint.setGeometry(pageRect);
+        m_dlgSinglePoint.show();
+        m_dlgSinglePoint.raise();
+        m_dlgSweep.setGeometry(pageRect);
+        m_dlgSweep.hide();
+    } else if (nItem == 1) {
+        m_dlgSinglePoint.setGeometry(pageRect);
+        m_dlgSinglePoint.hide();
+        m_dlgSweep.setGeometry(pageRect);
+        m_dlgSweep.show();
+        m_dlgSweep.raise();
+    }
+}
+
+void CDriversControlDlg::OnClose()
+{
+    SendCloseFrame();
+    // Armed here, so that the sweep page learns when the board has stopped.
+    if (!m_bCloseRetrying)
+        m_timerCloseWatch.start();
+}
+
+void CDriversControlDlg::SendCloseFrame()
+{
+    m_strReceiveData.clear();
+    UpdateData();
+    m_strFrame = ComposeFrame(0, QStringLiteral("40"), {{"control code", 0x80, 1}});
+    SendFrame(m_strFrame);
+    m_bCloseDone = false;
+}
+
+void CDriversControlDlg::OnCloseWatchTick()
+{
+    if (!m_bCloseDone) {
+        if (IsAcknowledgement(g_strReply)) {
+            m_nCloseRetry = 0;
+            m_bCloseDone = true;
+            m_bCloseRetrying = false;
+            g_bCloseAcked = 1;
+            m_timerCloseWatch.stop();
+        } else {
+            ++m_nCloseRetry;
+            m_bCloseRetrying = true;
+            try {
+                SendCloseFrame();
+            } catch (...) {
+                // A port that refuses one resend refuses the next: end the
+                // watch before the failure is shown, or every tick shows it.
+                m_timerCloseWatch.stop();
+                m_bCloseDone = true;
+                m_bCloseRetrying = false;
+                m_nCloseRetry = 0;
+                throw;
+            }
+        }
+    }
+    if (m_nCloseRetry > kCloseResendLimit) {
+        m_bCloseDone = true;
+        m_timerCloseWatch.stop();
+        m_bCloseRetrying = false;
+        m_nCloseRetry = 0;
+    }
+}
+
+void CDriversControlDlg::OnEmpty()
+{
+    m_strReceiveData.clear();
+    UpdateData();
+}
+
+void CDriversControlDlg::FillPortList()
+{
+    m_ui.cmbComPort->clear();
+    const QList<PortEntry> table = ReadPortTable();
+    for (int i = 0; i < table.size(); ++i) {
+        m_ui.cmbComPort->insertItem(i, table[i].strName);
+        m_ui.cmbComPort->setItemData(i, table[i].strDescription, Qt::ToolTipRole);
+    }
+}
+
+void CDriversControlDlg::OnDropdownComPort()
+{
+    FillPortList();
+    m_ui.cmbComPort->setCurrentIndex(-1);
+}
+
+void CDriversControlDlg::OnSelchangeComPort(int nIndex)
+{
+    if (g_msComm.GetPortOpen())
+        g_msComm.SetPortOpen(false);
+    g_msComm.SetCommPort(static_cast<short>(nIndex + 1));
+    if (g_msComm.GetPortOpen())
+        ShowMessageBox(this, QStringLiteral("cannot open serial port"));
+    else
+        g_msComm.SetPortOpen(true);
+    g_msComm.SetSettings(QStringLiteral("9600,n,8,1"));
+    g_msComm.SetInputMode(1);
+    g_msComm.SetRThreshold(1);
+    g_msComm.SetInputLen(0);
+    g_msComm.GetInput();
+}
+
+void CDriversControlDlg::OnComm()
+{
+    const short nEvent = g_msComm.GetCommEvent();
+    if (nEvent == CMSComm::kEventReceive) {
+        m_strReceiveData.clear();
+        g_strReply.clear();
+        g_bReplyArrived = 1;
+        m_strReceiveData = ReplyText(g_msComm.GetInput().left(kReceiveBufferBytes));
+        g_strReply = m_strReceiveData;
+    }
+    UpdateData();
+    // Beyond refreshing the display: a device that went away must be told.
+    if (nEvent == CMSComm::kEventDisconnected || nEvent == CMSComm::kEventPortError)
+        ShowMessageBox(this, g_msComm.LastEventText());
+}
+
+void CDriversControlDlg::OnAbout()
+{
+    CAboutDlg about(this);
+    about.exec();
+}

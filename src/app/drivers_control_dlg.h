@@ -1,0 +1,51 @@
+#pragma once
+
+#include "pages/single_point/single_point_page.h"
+#include "pages/sweep/sweep_page.h"
+#include "ui_drivers_control_dlg.h"
+
+#include <QDialog>
+#include <QString>
+#include <QTimer>
+
+// The main window "Vevevar Azevora": the two pages under their tabs, the
+// port choice, Close and Empty, and the display of every reply.
+class CDriversControlDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit CDriversControlDlg(QWidget* pParent = nullptr);
+    ~CDriversControlDlg() override;
+
+    CSinglePointPage& SinglePointPage() { return m_dlgSinglePoint; }
+    CSweepPage& SweepPage() { return m_dlgSweep; }
+    const Ui::CDriversControlDlg& Controls() const { return m_ui; }
+
+    // The tabs' handler, reached from a tab click.
+    void OnSelchangeTab(int nItem);
+    void OnClose();
+    void OnEmpty();
+    void OnDropdownComPort();
+    void OnSelchangeComPort(int nIndex);
+    void OnComm();
+    void OnAbout();
+
+private:
+    void OnInitDialog();
+    void SetUpSerialLink();
+    void UpdateData();
+    void OnCloseWatchTick();
+    void SendCloseFrame();
+    void FillPortList();
+
+    Ui::CDriversControlDlg m_ui;
+    CSinglePointPage m_dlgSinglePoint;
+    CSweepPage m_dlgSweep;
+    int m_nCloseRetry = 0;
+    QString m_strFrame;
+    bool m_bCloseRetrying = false;
+    bool m_bCloseDone = false;
+    QString m_strReceiveData;
+    // Timer 3 of the window: the Close acknowledgement watch.
+    QTimer m_timerCloseWatch;
+};

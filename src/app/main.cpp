@@ -1,0 +1,73 @@
+#include "app/drivers_control_app.h"
+#include "board/virtual_board.h"
+#include "serial/port_table.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QGuiApplication>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+bool HasDisplay()
+{
+    return qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qEnvironmentVariableIsSet("DISPLAY")
+        || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+#ifdef Q_OS_UNIX
+    // Without a display the toolkit would abort with a message about plugins.
+    const bool bWantsWindow = [argc, argv] {
+        for (int i = 1; i < argc; ++i) {
+            const QByteArray arg(argv[i]);
+            if (arg == "--help" || arg == "-h" || arg == "--version" || arg == "-v")
+                return false;
+        }
+        return true;
+    }();
+    if (bWantsWindow && !HasDisplay()) {
+        std::fprintf(stderr, "vevevar-azevora: no display found (DISPLAY is not set).\n"
+                             "Run it on a desktop, or without one under a virtual display:\n"
+                             "  xvfb-run -a vevevar-azevora --simulate\n");
+        return 1;
+    }
+#endif
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("vevevar-azevora"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Vevevar Azevora"));
+    QApplication::setApplicationVersion(QStringLiteral(VEVEVAR_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Control panel for the signal-source board on a serial port."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption portOption(QStringLiteral("port"), QStringLiteral("Open DEVICE first, such as /dev/ttyUSB0."),
+                                        QStringLiteral("DEVICE"));
+    const QCommandLineOption simulateOption(QStringLiteral("simulate"),
+                                            QStringLiteral("Start a virtual board and open it."));
+    parser.addOption(portOption);
+    parser.addOption(simulateOption);
+    parser.process(app);
+
+    std::unique_ptr<CVirtualBoard> pBoard;
+    if (parser.isSet(simulateOption)) {
+        pBoard = std::make_unique<CVirtualBoard>();
+        if (!pBoard->Open()) {
+            std::fprintf(stderr, "vevevar-azevora: cannot start the virtual board: %s\n",
+                         qPrintable(pBoard->ErrorText()));
+            return 1;
+        }
+        AddPreferredPort(pBoard->PortName(), QStringLiteral("Virtual board (simulated, on a pseudo-terminal)"));
+    }
+    if (parser.isSet(portOption))
+        AddPreferredPort(parser.value(portOption), QStringLiteral("Given on the command line"));
+
+    CDriversControlApp theApp;
+    return theApp.InitInstance();
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// The text form of received bytes: "%02X " per byte, so byte k sits at
+// characters 3k and 3k+1 and every byte, the last too, is followed by a blank.
+QString ReplyText(const QByteArray& bytes);
+
+// Whether a reply text starts with the bytes 4F 4B ("OK"). Only characters
+// 0-1 and 3-4 are looked at: the reply names no command, so any OK counts.
+bool IsAcknowledgement(const QString& strReply);

@@ -1,0 +1,43 @@
+#include "support/window_on_board.h"
+
+#include "app/globals.h"
+#include "app/message_box.h"
+#include "serial/port_table.h"
+
+#include <QTest>
+
+WindowOnBoard::WindowOnBoard()
+    : m_pBoard(std::make_unique<CVirtualBoard>())
+{
+    if (!m_pBoard->Open(m_linkDir.filePath(QStringLiteral("ttyVB0"))))
+        qFatal("virtual board: %s", qPrintable(m_pBoard->ErrorText()));
+    ClearPreferredPorts();
+    AddPreferredPort(m_pBoard->PortName(), QStringLiteral("virtual board"));
+    SetMessageBoxHook([this](const QString& strText) {
+        m_messages.append(strText);
+        if (m_whileOpen)
+            m_whileOpen(strText);
+    });
+    g_strReply.clear();
+    m_pWindow = std::make_unique<CDriversControlDlg>();
+    m_pWindow->show();
+    if (!QTest::qWaitForWindowExposed(m_pWindow.get()))
+        qWarning("main window not exposed");
+}
+
+WindowOnBoard::~WindowOnBoard()
+{
+    m_pWindow.reset();
+    SetMessageBoxHook({});
+    ClearPreferredPorts();
+    m_pBoard.reset();
+    g_strReply.clear();
+}
+
+QStringList WindowOnBoard::FrameTexts() const
+{
+    QStringList texts;
+    for (const ReceivedFrame& frame : m_pBoard->Frames())
+        texts.append(frame.Hex());
+    return texts;
+}

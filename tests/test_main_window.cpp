@@ -1,0 +1,252 @@
+#include "app/globals.h"
+#include "app/message_box.h"
+#include "serial/ms_comm.h"
+#include "serial/port_table.h"
+#include "support/window_on_board.h"
+
+#include <QTest>
+
+namespace {
+
+const QString kCloseFrame = QStringLiteral("A55A5AA50040805AA5A55AC58E");
+
+QString DisplayText(WindowOnBoard& fixture)
+{
+    return fixture.Window().Controls().editReceiveData->toPlainText();
+}
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<WindowOnBoard> m_pFixture;
+
+    WindowOnBoard& Fixture() { return *m_pFixture; }
+    const Ui::CDriversControlDlg& Ui() { return m_pFixture->Window().Controls(); }
+
+private Q_SLOTS:
+    void init() { m_pFixture = std::make_unique<WindowOnBoard>(); }
+    void cleanup() { m_pFixture.reset(); }
+
+    void startsOnTheFirstPortWithTheSendingPage()
+    {
+        QCOMPARE(Fixture().Window().windowTitle(), QStringLiteral("Vevevar Azevora"));
+        QVERIFY(g_msComm.GetPortOpen());
+        QCOMPARE(g_msComm.GetCommPort(), short(1));
+        QCOMPARE(g_msComm.PortLocation(), Fixture().Board().PortName());
+        QCOMPARE(Ui().cmbComPort->currentIndex(), 0);
+        QCOMPARE(Ui().tabPages->tabText(0), QStringLiteral("sending"));
+        QCOMPARE(Ui().tabPages->tabText(1), QStringLiteral("scanning"));
+        QVERIFY(Fixture().Window().SinglePointPage().isVisible());
+        QVERIFY(!Fixture().Window().SweepPage().isVisible());
+        QVERIFY(!Ui().btnStart->isEnabled());
+        QVERIFY(!Ui().btnReset->isEnabled());
+        QVERIFY(Fixture().Messages().isEmpty());
+        QCOMPARE(g_bScanning, 0);
+        QCOMPARE(g_bCloseAcked, 0);
+    }
+
+    void controlsCarryTheirIdsAndNames_data()
+    {
+        QTest::addColumn<QString>("object");
+        QTest::addColumn<int>("id");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("tabs") << "tabPages" << 1000 << "sending / scanning";
+        QTest::newRow("receive display") << "editReceiveData" << 1007 << "Receive Data：";
+        QTest::newRow("port list") << "cmbComPort" << 1048 << "Select COM：";
+        QTest::newRow("start") << "btnStart" << 1023 << "Start";
+        QTest::newRow("reset") << "btnReset" << 1047 << "Reset";
+        QTest::newRow("close") << "btnClose" << 1024 << "Close";
+        QTest::newRow("empty") << "btnEmpty" << 1005 << "Empty";
+    }
+    void controlsCarryTheirIdsAndNames()
+    {
+        QFETCH(QString, object);
+        QFETCH(int, id);
+        QFETCH(QString, name);
+        const QWidget* pControl = Fixture().Window().findChild<QWidget*>(object);
+        QVERIFY(pControl);
+        QCOMPARE(pControl->property("controlId").toInt(), id);
+        QCOMPARE(pControl->accessibleName(), name);
+    }
+
+    void closeSendsItsFrameAndEmptiesTheDisplay()
+    {
+        Fixture().Board().SendRaw(QByteArray::fromHex("0102"));
+        QTRY_COMPARE_WITH_TIMEOUT(DisplayText(Fixture()), QStringLiteral("01 02 "), 5000);
+
+        Ui().btnClose->click();
+        QCOMPARE(DisplayText(Fixture()), QString());
+        QCOMPARE(g_strReply, QStringLiteral("01 02 "));
+        QTRY_COMPARE_WITH_TIMEOUT(Fixture().FrameTexts(), QStringList{kCloseFrame}, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(g_bCloseAcked, 1, 5000);
+        QTest::qWait(500);
+        QCOMPARE(Fixture().FrameTexts(), QStringList{kCloseFrame});
+    }
+
+    void emptyClearsOnlyTheDisplay()
+    {
+        Fixture().Board().SendRaw(QByteArray::fromHex("4F4B"));
+        QTRY_COMPARE_WITH_TIMEOUT(DisplayText(Fixture()), QStringLiteral("4F 4B "), 5000);
+        Ui().btnEmpty->click();
+        QCOMPARE(DisplayText(Fixture()), QString());
+        QCOMPARE(g_strReply, QStringLiteral("4F 4B "));
+        QVERIFY(Fixture().FrameTexts().isEmpty());
+    }
+
+    void closeWatchResendsUntilAcknowledged_data()
+    {
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<int>("frames");
+        QTest::addColumn<int>("acked");
+        QTest::newRow("acknowledged") << 0 << 1 << 1;
+        QTest::newRow("refused nine times") << 1 << 10 << 0;
+        QTest::newRow("board silent") << 2 << 10 << 0;
+    }
+    void closeWatchResendsUntilAcknowledged()
+    {
+        QFETCH(int, fault);
+        QFETCH(int, frames);
+        QFETCH(int, acked);
+        if (fault == 1)
+            Fixture().Board().Refuse(100);
+        if (fault == 2)
+            Fixture().Board().StaySilent(100);
+        Ui().btnClose->click();
+        QTRY_COMPARE_WITH_TIMEOUT(Fixture().FrameTexts().size(), frames, 10000);
+        QTest::qWait(700);
+        QCOMPARE(Fixture().FrameTexts(), QStringList(QList<QString>(frames, kCloseFrame)));
+        QCOMPARE(g_bCloseAcked, acked);
+    }
+
+    void tabSwitchPlacesAndShowsThePages()
+    {
+        CSinglePointPage& single = Fixture().Window().SinglePointPage();
+        CSweepPage& sweep = Fixture().Window().SweepPage();
+        QCOMPARE(single.geometry(), QRect(10, 30, 500, 250));
+
+        Ui().tabPages->setCurrentIndex(1);
+        const QRect client = Ui().tabPages->rect();
+        const QRect expected(10, 30, client.width() - 20, client.height() - 40);
+        QVERIFY(!single.isVisible());
+        QVERIFY(sweep.isVisible());
+        QCOMPARE(sweep.geometry(), expected);
+
+        Ui().tabPages->setCurrentIndex(0);
+        QVERIFY(single.isVisible());
+        QVERIFY(!sweep.isVisible());
+        QCOMPARE(single.geometry(), expected);
+        QVERIFY(g_msComm.GetPortOpen());
+    }
+
+    void dropDownRereadsThePortsAndClearsTheSelection()
+    {
+        CVirtualBoard second;
+        QVERIFY(second.Open());
+        AddPreferredPort(second.PortName(), QStringLiteral("second board"));
+
+        Ui().cmbComPort->showPopup();
+        QCOMPARE(Ui().cmbComPort->currentIndex(), -1);
+        QVERIFY(Ui().cmbComPort->count() >= 2);
+        QCOMPARE(Ui().cmbComPort->itemText(1), second.PortName());
+        QCOMPARE(Ui().cmbComPort->itemData(1, Qt::ToolTipRole).toString(), QStringLiteral("second board"));
+        Ui().cmbComPort->hidePopup();
+        QCOMPARE(g_msComm.PortLocation(), Fixture().Board().PortName());
+
+        // Picking the second port closes the first and opens the second.
+        Ui().cmbComPort->setCurrentIndex(1);
+        Q_EMIT Ui().cmbComPort->activated(1);
+        QCOMPARE(g_msComm.GetCommPort(), short(2));
+        QCOMPARE(g_msComm.PortLocation(), second.PortName());
+        QVERIFY(g_msComm.GetPortOpen());
+        Ui().btnClose->click();
+        QTRY_COMPARE_WITH_TIMEOUT(second.Frames().size(), 1, 5000);
+        QCOMPARE(second.Frames().first().Hex(), kCloseFrame);
+        QVERIFY(Fixture().FrameTexts().isEmpty());
+        QVERIFY(Fixture().Messages().isEmpty());
+    }
+
+    void repliesAreShownAsText_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("acknowledgement") << QByteArray::fromHex("4F4B") << "4F 4B ";
+        QTest::newRow("extremes") << QByteArray::fromHex("00FF") << "00 FF ";
+        QTest::newRow("report") << QByteArray::fromHex("19999999") << "19 99 99 99 ";
+    }
+    void repliesAreShownAsText()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        g_bReplyArrived = 0;
+        Fixture().Board().SendRaw(bytes);
+        QTRY_COMPARE_WITH_TIMEOUT(g_strReply, text, 5000);
+        QCOMPARE(DisplayText(Fixture()), text);
+        QCOMPARE(g_bReplyArrived, 1);
+    }
+
+    void replyWrittenByteByByteStaysWhole_data()
+    {
+        QTest::addColumn<int>("gapMs");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("bytes back to back") << 0 << "4F 4B ";
+        QTest::newRow("bytes apart") << 60 << "4B ";
+    }
+    void replyWrittenByteByByteStaysWhole()
+    {
+        QFETCH(int, gapMs);
+        QFETCH(QString, text);
+        Fixture().Board().SplitNextReply(gapMs);
+        Ui().btnClose->click();
+        QTRY_VERIFY_WITH_TIMEOUT(g_strReply.endsWith(QStringLiteral("4B ")), 5000);
+        QCOMPARE(g_strReply, text);
+    }
+
+    void vanishedBoardIsOneMessageAndComesBack()
+    {
+        Fixture().Board().Vanish();
+        QTRY_VERIFY_WITH_TIMEOUT(!g_msComm.GetPortOpen(), 5000);
+        QTest::qWait(300);
+        QCOMPARE(Fixture().Messages().size(), 1);
+        QVERIFY(Fixture().Messages().first().contains(QStringLiteral("went away")));
+
+        Ui().btnEmpty->click();
+        Ui().btnClose->click();
+        QCOMPARE(Fixture().Messages().size(), 2);
+        QVERIFY(Fixture().Messages().last().contains(QStringLiteral("not open")));
+
+        QVERIFY(Fixture().Board().Reappear());
+        Ui().cmbComPort->showPopup();
+        Ui().cmbComPort->hidePopup();
+        Q_EMIT Ui().cmbComPort->activated(0);
+        QVERIFY(g_msComm.GetPortOpen());
+        Ui().btnClose->click();
+        QTRY_COMPARE_WITH_TIMEOUT(Fixture().FrameTexts(), QStringList{kCloseFrame}, 5000);
+        QCOMPARE(Fixture().Messages().size(), 2);
+    }
+
+    void refusedStartUpStillOpensTheWindow()
+    {
+        m_pFixture.reset();
+        ClearPreferredPorts();
+        AddPreferredPort(QStringLiteral("/dev/vevevar-missing-device"), QString());
+        QStringList messages;
+        SetMessageBoxHook([&messages](const QString& strText) { messages.append(strText); });
+        {
+            CDriversControlDlg window;
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            QCOMPARE(messages.size(), 1);
+            QVERIFY(messages.first().contains(QStringLiteral("/dev/vevevar-missing-device")));
+            QVERIFY(!g_msComm.GetPortOpen());
+            QVERIFY(window.SinglePointPage().isVisible());
+        }
+        SetMessageBoxHook({});
+        ClearPreferredPorts();
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "test_main_window.moc"
