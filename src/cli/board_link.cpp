@@ -1,0 +1,95 @@
+#include "cli/board_link.h"
+
+#include "board/virtual_board.h"
+#include "cli/run_output.h"
+#include "serial/comm_error.h"
+#include "serial/ms_comm.h"
+#include "serial/port_table.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+namespace {
+
+// Frames still on the line when the exchange ends arrive within milliseconds.
+constexpr int kSettleMsecs = 1000;
+// Enough for every frame a run sends.
+constexpr int kFaultFrames = 100;
+
+} // namespace
+
+CBoardLink::CBoardLink() = default;
+
+CBoardLink::~CBoardLink()
+{
+    // The port closes before the board's pseudo-terminal goes.
+    g_msComm.Detach();
+}
+
+void CBoardLink::Open(const CliOptions& options, CRunOutput& output)
+{
+    output.SetPort(ChoosePort(options, output));
+    g_msComm.Attach();
+    g_msComm.SetCommPort(1);
+    g_msComm.SetInBufferSize(1024);
+    g_msComm.SetOutBufferSize(512);
+    g_msComm.SetPortOpen(true);
+    g_msComm.SetInputMode(1);
+    g_msComm.SetSettings(QStringLiteral("9600,n,8,1"));
+    g_msComm.SetRThreshold(1);
+    g_msComm.SetInputLen(0);
+    if (m_pBoard && !options.boardSends.isEmpty())
+        m_pBoard->SendRaw(options.boardSends);
+}
+
+QString CBoardLink::ChoosePort(const CliOptions& options, CRunOutput& output)
+{
+    ClearPreferredPorts();
+    if (options.bSimulate) {
+        m_pBoard = std::make_unique<CVirtualBoard>();
+        if (!m_pBoard->Open())
+            throw CommError(QStringLiteral("Cannot start the virtual board: %1").arg(m_pBoard->ErrorText()));
+        if (options.strFault == QLatin1String("silent"))
+            m_pBoard->StaySilent(kFaultFrames);
+        else if (options.strFault == QLatin1String("refuse"))
+            m_pBoard->Refuse(kFaultFrames);
+        AddPreferredPort(m_pBoard->PortName(), QStringLiteral("Virtual board (simulated, on a pseudo-terminal)"));
+        return m_pBoard->PortName();
+    }
+    if (!options.strPort.isEmpty()) {
+        AddPreferredPort(options.strPort, QStringLiteral("Given on the command line"));
+        return options.strPort;
+    }
+    const QList<PortEntry> table = ReadPortTable();
+    if (table.isEmpty()) {
+        throw CommError(QStringLiteral("No serial port found. Connect the board, name its device with --port DEVICE, "
+                                       "or try the tool with --simulate."));
+    }
+    output.Notice(QStringLiteral("using %1 (%2)").arg(table.first().strLocation, table.first().strDescription));
+    return table.first().strLocation;
+}
+
+bool CBoardLink::HasBoard() const
+{
+    return m_pBoard != nullptr;
+}
+
+QStringList CBoardLink::BoardFrames(int nExpected)
+{
+    if (m_pBoard->Frames().size() < nExpected) {
+        QEventLoop loop;
+        QTimer limit;
+        limit.setSingleShot(true);
+        QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
+        QObject::connect(m_pBoard.get(), &CVirtualBoard::FrameReceived, &loop, [this, nExpected, &loop] {
+            if (m_pBoard->Frames().size() >= nExpected)
+                loop.quit();
+        });
+        limit.start(kSettleMsecs);
+        loop.exec();
+    }
+    QStringList frames;
+    for (const ReceivedFrame& frame : m_pBoard->Frames())
+        frames.append(frame.Hex());
+    return frames;
+}

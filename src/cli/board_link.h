@@ -1,0 +1,33 @@
+#pragma once
+
+#include "cli/cli_options.h"
+
+#include <QStringList>
+
+#include <memory>
+
+class CRunOutput;
+class CVirtualBoard;
+
+// The serial link a run uses, set up as the main window sets it up, and the
+// virtual board behind it when --simulate asks for one.
+class CBoardLink {
+public:
+    CBoardLink();
+    ~CBoardLink();
+    CBoardLink(const CBoardLink&) = delete;
+    CBoardLink& operator=(const CBoardLink&) = delete;
+
+    // Opens g_msComm on the device the options name. Throws CommError.
+    void Open(const CliOptions& options, CRunOutput& output);
+
+    bool HasBoard() const;
+    // Hex texts of the frames the virtual board received, once it has taken
+    // in nExpected of them or a short while has passed.
+    QStringList BoardFrames(int nExpected);
+
+private:
+    QString ChoosePort(const CliOptions& options, CRunOutput& output);
+
+    std::unique_ptr<CVirtualBoard> m_pBoard;
+};

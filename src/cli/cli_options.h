@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// What the command line asks for, before the values are checked against the
+// board's ranges.
+struct CliOptions {
+    QString strCommand;
+    QString strPort;
+    bool bSimulate = false;
+    bool bHelp = false;
+    bool bVersion = false;
+    int nTimeoutMsecs = 2000;
+    std::optional<int> durationMsecs;
+    // Test knobs of the simulated board.
+    QString strFault;
+    QByteArray boardSends;
+    bool bCircular = false;
+    // Texts of the command's value options (amplitude, start, ...) by name.
+    QMap<QString, QString> values;
+};
+
+// Fills options from the arguments (the program name first). Throws
+// InputError for a usage error; what was read up to it stays in options.
+void ParseCommandLine(const QStringList& arguments, CliOptions& options);
+
+QString HelpText();

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "cli/cli_options.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// How a command's frame is resent, as the window's watch for that frame does.
+struct WatchRules {
+    int nPeriodMsecs;
+    int nResendLimit;
+    // A watch that only counts refusals does nothing while no reply came.
+    bool bWaitsForReply;
+    bool bCountRises;
+};
+
+struct CommandPlan {
+    // The frame text without its CRC, for a retry count.
+    std::function<QString(int nRetry)> compose;
+    WatchRules rules;
+    // What was corrected on the way, for the operator.
+    QStringList notices;
+};
+
+// Checks the values of a frame command with the window's rules. Throws
+// InputError for a value the board cannot be given.
+CommandPlan PlanCommand(const CliOptions& options);
+
+CommandPlan PlanPoint(const CliOptions& options);
+CommandPlan PlanSweep(const CliOptions& options);
+CommandPlan PlanControl(const QString& strCommand);
+
+// The text of a value option, for the command's checks.
+QString OptionText(const CliOptions& options, const char* pszName);

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QObject>
+
+#include <memory>
+
+class QSocketNotifier;
+
+// Turns SIGINT and SIGTERM into a signal on the event loop while it exists,
+// so that an interrupted monitor still prints its result. One at a time.
+class CInterruptWatch : public QObject {
+    Q_OBJECT
+
+public:
+    CInterruptWatch();
+    ~CInterruptWatch() override;
+    CInterruptWatch(const CInterruptWatch&) = delete;
+    CInterruptWatch& operator=(const CInterruptWatch&) = delete;
+
+Q_SIGNALS:
+    void Interrupted();
+
+private:
+    std::unique_ptr<QSocketNotifier> m_pNotifier;
+};

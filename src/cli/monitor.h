@@ -1,0 +1,35 @@
+#pragma once
+
+#include "cli/exit_code.h"
+#include "cli/interrupt_watch.h"
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <optional>
+
+class CRunOutput;
+
+// Shows every receive event of g_msComm, with the frequency of those that
+// read as a sweep report, until the duration ends or the run is interrupted.
+class CMonitor : public QObject {
+    Q_OBJECT
+
+public:
+    explicit CMonitor(CRunOutput& output);
+
+    void Start(std::optional<int> durationMsecs);
+
+Q_SIGNALS:
+    void Finished(ExitCode code, const QString& strMessage);
+
+private:
+    void OnComm();
+    void Finish(ExitCode code, const QString& strMessage);
+
+    CRunOutput& m_output;
+    QTimer m_timerDuration;
+    CInterruptWatch m_interruptWatch;
+    bool m_bFinished = false;
+};
