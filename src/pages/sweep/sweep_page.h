@@ -1,0 +1,88 @@
+#pragma once
+
+#include "pages/scroll_codes.h"
+#include "ui_sweep_page.h"
+
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+
+// Set: the Pause button reads "Pause" and its next press pauses; clear: it
+// reads "Continue" and its next press continues.
+extern unsigned char g_bPauseNext;
+
+// The "scanning" page: sweep settings, Scan, Pause and Continue, and the
+// frequency the board reports.
+class CSweepPage : public QWidget {
+    Q_OBJECT
+
+public:
+    // Ids of the page's timers, one watch per kind of frame.
+    enum WatchId { kScanWatch = 1, kPauseWatch = 2, kContinueWatch = 3 };
+
+    explicit CSweepPage(QWidget* pParent = nullptr);
+
+    const Ui::CSweepPage& Controls() const { return m_ui; }
+
+    void OnChangeAmplitude();
+    void OnDropdownInterval();
+    void OnScan();
+    void OnPause();
+    void OnHScroll(ScrollCode nCode, int nThumbPos, QScrollBar* pBar);
+    void OnChangeStartFreq();
+    void OnChangeEndFreq();
+    void OnTimer(int nIDEvent);
+    void OnChangeTimeInterval();
+
+    bool IsWatchRunning(int nIDEvent) const;
+
+private:
+    // One watch's members, named by the watch table.
+    struct Watch {
+        QTimer& timer;
+        int& nRetry;
+        bool& bDone;
+        bool& bRetrying;
+        QTimer* pStopFirst;
+    };
+
+    void OnInitDialog();
+    void UpdateData(bool bSaveAndValidate);
+    Watch WatchFor(int nIDEvent);
+    void ResendFrom(int nIDEvent, Watch watch);
+    void EndWatch(Watch watch);
+    void UpdateReportedFrequency(bool bEndOfSweepTest);
+    void ReturnToIdle(bool bRestorePause);
+
+    Ui::CSweepPage m_ui;
+    float m_fStartFreq = 0.0f;
+    float m_fAmplitude = 0.0f;
+    float m_fEndFreq = 0.0f;
+    QString m_strCommand;
+    QString m_strStepCode;
+    int m_nAmplitudePos = 0;
+    int m_nScanRetry = 0;
+    int m_nPauseRetry = 0;
+    int m_nContinueRetry = 0;
+    quint32 m_dwStartWord = 0;
+    quint32 m_dwEndWord = 0;
+    bool m_bScanDone = true;
+    bool m_bPauseDone = true;
+    bool m_bContinueDone = true;
+    // Set while a watch itself resends, so that its sender keeps the rhythm.
+    bool m_bScanRetrying = false;
+    bool m_bPauseRetrying = false;
+    bool m_bContinueRetrying = false;
+    // Once the continue watch has seen a reply, Scan stops it; nothing clears this.
+    bool m_bContinueReplySeen = false;
+    double m_dStepMHz = 0.0;
+    QString m_strAmplitude = QStringLiteral("0");
+    QString m_strStartFreq;
+    QString m_strEndFreq;
+    float m_fCurrentFreq = 0.0f;
+    QString m_strTimeInterval = QStringLiteral("5");
+    int m_bCircular = 0;
+    QTimer m_timerScanWatch;
+    QTimer m_timerPauseWatch;
+    QTimer m_timerContinueWatch;
+};

@@ -1,0 +1,37 @@
+#include "pages/sweep/time_interval.h"
+
+#include "encoding/number_text.h"
+#include "encoding/text_parsing.h"
+
+IntervalCountError::IntervalCountError()
+    : std::runtime_error("Time interval must be a whole number of at least 1 (in units of 20 ns).")
+{
+}
+
+int IntervalCountToSend(const QString& strText)
+{
+    int nCount = 0;
+    // A negative count would reach the board as FFFFFFxx.
+    if (!ScanInt(strText, nCount) || nCount < 1)
+        throw IntervalCountError();
+    return nCount;
+}
+
+std::optional<IntervalDisplay> IntervalDisplayOf(const QString& strText)
+{
+    int nCount = 0;
+    if (!ScanInt(strText, nCount))
+        return std::nullopt;
+    // 64 bits hold n x 20 for every count a field can give.
+    const qint64 nNanoseconds = static_cast<qint64>(nCount) * 20;
+    const auto dNanoseconds = static_cast<double>(nNanoseconds);
+    // The factors are the floats nearest the powers of ten; the product is
+    // taken in double, so 12345 shows 246.900012.
+    if (nNanoseconds >= 1000000000)
+        return IntervalDisplay{FormatFixed6(dNanoseconds * static_cast<double>(1e-9f)), QStringLiteral("S")};
+    if (nNanoseconds >= 1000000)
+        return IntervalDisplay{FormatFixed6(dNanoseconds * static_cast<double>(1e-6f)), QStringLiteral("mS")};
+    if (nNanoseconds >= 1000)
+        return IntervalDisplay{FormatFixed6(dNanoseconds * static_cast<double>(0.001f)), QStringLiteral("uS")};
+    return IntervalDisplay{FormatFixed6(dNanoseconds), QStringLiteral("nS")};
+}
