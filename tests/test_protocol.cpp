@@ -2,6 +2,7 @@
 #include "protocol/frame.h"
 #include "protocol/frame_texts.h"
 #include "protocol/hex_text.h"
+#include "protocol/reply_text.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -182,6 +183,33 @@ private Q_SLOTS:
             QVERIFY(QString::fromStdString(error.what()).contains("amplitude word"));
             QVERIFY(QString::fromStdString(error.what()).contains("nothing was sent"));
         }
+    }
+
+    void acknowledgement_data()
+    {
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<bool>("acknowledged");
+        QTest::newRow("4F 4B") << "4F 4B " << true;
+        QTest::newRow("4F 4B 00") << "4F 4B 00 " << true;
+        QTest::newRow("blanks stripped") << "4F4B" << true;
+        QTest::newRow("4F alone") << "4F " << false;
+        QTest::newRow("4B 4F") << "4B 4F " << false;
+        QTest::newRow("4F 00 4B") << "4F 00 4B " << false;
+        QTest::newRow("refusal") << "45 52 " << false;
+        QTest::newRow("empty") << "" << false;
+    }
+    void acknowledgement()
+    {
+        QFETCH(QString, reply);
+        QFETCH(bool, acknowledged);
+        QCOMPARE(IsAcknowledgement(reply), acknowledged);
+    }
+
+    void replyText()
+    {
+        QCOMPARE(ReplyText(QByteArray::fromHex("4F4B")), QStringLiteral("4F 4B "));
+        QCOMPARE(ReplyText(QByteArray::fromHex("00FF0a")), QStringLiteral("00 FF 0A "));
+        QCOMPARE(ReplyText(QByteArray()), QString());
     }
 
     void frameLengths_data()

@@ -1,5 +1,7 @@
 #include "protocol/reply_text.h"
 
+#include "protocol/hex_text.h"
+
 QString ReplyText(const QByteArray& bytes)
 {
     static constexpr char kDigits[] = "0123456789ABCDEF";
@@ -16,5 +18,7 @@ QString ReplyText(const QByteArray& bytes)
 
 bool IsAcknowledgement(const QString& strReply)
 {
-    return strReply.size() >= 2 && QStringView(strReply).left(2) == u"4F" && QStringView(strReply).mid(3, 2) == u"4B";
+    QByteArray bytes;
+    HexTextToBytes(strReply.left(6), bytes);
+    return bytes.size() >= 2 && static_cast<quint8>(bytes[0]) == 0x4F && static_cast<quint8>(bytes[1]) == 0x4B;
 }

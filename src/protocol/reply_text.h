@@ -7,6 +7,7 @@
 // characters 3k and 3k+1 and every byte, the last too, is followed by a blank.
 QString ReplyText(const QByteArray& bytes);
 
-// Whether a reply text starts with the bytes 4F 4B ("OK"). Only characters
-// 0-1 and 3-4 are looked at: the reply names no command, so any OK counts.
+// Whether a reply text starts with the bytes 4F 4B ("OK"); the reply names
+// no command, so any OK counts. Read as bytes, not as characters 0-1 and 3-4,
+// so that the text still counts once a sweep watch has stripped its blanks.
 bool IsAcknowledgement(const QString& strReply);
