@@ -215,7 +215,7 @@ private Q_SLOTS:
         Ui().btnEmpty->click();
         Ui().btnClose->click();
         QCOMPARE(Fixture().Messages().size(), 2);
-        QVERIFY(Fixture().Messages().last().contains(QStringLiteral("not open")));
+        QCOMPARE(Fixture().Messages().last(), Fixture().Messages().first());
 
         QVERIFY(Fixture().Board().Reappear());
         Ui().cmbComPort->showPopup();

@@ -11,26 +11,49 @@ MessageBoxHook& Hook()
     return hook;
 }
 
-QStringList& OpenTexts()
+// The text on screen, if any, and those waiting for it to close.
+struct BoxQueue {
+    bool bOpen = false;
+    QString strOpen;
+    QStringList pending;
+};
+
+BoxQueue& Queue()
 {
-    static QStringList texts;
-    return texts;
+    static BoxQueue queue;
+    return queue;
+}
+
+void ShowOne(QWidget* pParent, const QString& strText)
+{
+    if (Hook()) {
+        Hook()(strText);
+        return;
+    }
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Vevevar Azevora"), strText, QMessageBox::Ok, pParent);
+    box.exec();
 }
 
 } // namespace
 
 void ShowMessageBox(QWidget* pParent, const QString& strText)
 {
-    if (OpenTexts().contains(strText))
+    BoxQueue& queue = Queue();
+    if ((queue.bOpen && queue.strOpen == strText) || queue.pending.contains(strText))
         return;
-    OpenTexts().append(strText);
-    if (Hook()) {
-        Hook()(strText);
-    } else {
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("Vevevar Azevora"), strText, QMessageBox::Ok, pParent);
-        box.exec();
+    if (queue.bOpen) {
+        // A box opened from inside another's event loop would stack on it.
+        queue.pending.append(strText);
+        return;
     }
-    OpenTexts().removeOne(strText);
+    queue.pending.append(strText);
+    while (!queue.pending.isEmpty()) {
+        queue.strOpen = queue.pending.takeFirst();
+        queue.bOpen = true;
+        ShowOne(pParent, queue.strOpen);
+        queue.bOpen = false;
+    }
+    queue.strOpen.clear();
 }
 
 void SetMessageBoxHook(MessageBoxHook hook)

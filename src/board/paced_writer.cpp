@@ -11,6 +11,8 @@ constexpr qint64 kLineNsPerByte = 10 * 1000000000LL / 9600;
 constexpr qint64 kGapNs = 8 * kNsPerMs;
 // A full pseudo-terminal drains as the client reads; try again soon.
 constexpr qint64 kRetryNs = 5 * kNsPerMs;
+// Reports to a line nobody reads must not pile up without end.
+constexpr qsizetype kMaxQueuedMessages = 64;
 
 } // namespace
 
@@ -38,7 +40,7 @@ void CPacedWriter::SetPacing(bool bPaced)
 
 void CPacedWriter::Enqueue(const QByteArray& bytes, int nGapMs)
 {
-    if (m_nFd < 0 || bytes.isEmpty())
+    if (m_nFd < 0 || bytes.isEmpty() || m_queue.size() >= kMaxQueuedMessages)
         return;
     m_queue.append({bytes, bytes.size(), nGapMs});
     if (!m_timer.isActive())

@@ -17,7 +17,8 @@ public:
     void SetPacing(bool bPaced);
 
     // With nGapMs >= 0, the next message follows this one nGapMs later instead
-    // of after its line time and the usual gap.
+    // of after its line time and the usual gap. Dropped while the line is
+    // gone or the queue is full.
     void Enqueue(const QByteArray& bytes, int nGapMs = -1);
 
 private:

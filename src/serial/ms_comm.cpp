@@ -22,9 +22,10 @@ QString OpenFailureText(const QString& strPort, const QSerialPort& port)
     const QString strReason = port.errorString();
     switch (port.error()) {
     case QSerialPort::PermissionError:
-        return QStringLiteral("Cannot open serial port %1: %2. Make sure your user is in the dialout group "
-                              "(sudo usermod -aG dialout $USER, then log in again) and that no other program "
-                              "is using the port.")
+        // The same error comes back for a port another program holds.
+        return QStringLiteral("Cannot open serial port %1: %2. Another program may be using the port; "
+                              "otherwise make sure your user is in the dialout group "
+                              "(sudo usermod -aG dialout $USER, then log in again).")
             .arg(strPort, strReason);
     case QSerialPort::DeviceNotFoundError:
         return QStringLiteral("Cannot open serial port %1: the device does not exist (%2). Is the board plugged in?")
@@ -70,6 +71,7 @@ void CMSComm::Attach()
 
 void CMSComm::Detach()
 {
+    m_strVanishedText.clear();
     m_pIdleTimer.reset();
     if (m_pPort) {
         m_pPort->disconnect(this);
@@ -129,6 +131,7 @@ void CMSComm::SetPortOpen(bool bOpen)
 {
     RequireAttached(bOpen ? "open the port" : "close the port");
     if (!bOpen) {
+        m_strVanishedText.clear();
         m_pIdleTimer->stop();
         if (m_pPort->isOpen())
             m_pPort->close();
@@ -152,6 +155,7 @@ void CMSComm::SetPortOpen(bool bOpen)
     m_bClosePending = false;
     if (!m_pPort->open(QIODevice::ReadWrite))
         throw CommError(OpenFailureText(m_strLocation, *m_pPort));
+    m_strVanishedText.clear();
     try {
         ApplySettings();
     } catch (const CommError&) {
@@ -251,6 +255,8 @@ void CMSComm::RequireAttached(const char* pszOperation) const
 void CMSComm::RequireOpen(const char* pszOperation) const
 {
     RequireAttached(pszOperation);
+    if (!m_pPort->isOpen() && !m_strVanishedText.isEmpty())
+        throw CommError(m_strVanishedText);
     if (!m_pPort->isOpen()) {
         throw CommError(QStringLiteral("Cannot %1 serial port %2: the port is not open. Pick a port from the list.")
                             .arg(QLatin1String(pszOperation), PortLabel()));
@@ -329,6 +335,7 @@ void CMSComm::CloseVanishedPort()
                                            "from the list.")
                                 .arg(PortLabel(), m_pPort->errorString());
     m_pPort->close();
+    m_strVanishedText = strText;
     RaiseEvent(kEventDisconnected, strText);
 }
 

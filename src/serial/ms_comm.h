@@ -82,6 +82,9 @@ private:
     LineSettings m_settings;
     short m_nCommEvent = 0;
     QString m_strLastEventText;
+    // Why the port closed under us: what a later write is refused with, so
+    // that one fault reads the same wherever it surfaces.
+    QString m_strVanishedText;
     bool m_bClosePending = false;
 };
 
