@@ -29,7 +29,7 @@ CDriversControlDlg::CDriversControlDlg(QWidget* pParent)
 {
     m_ui.setupUi(this);
     m_timerCloseWatch.setInterval(kCloseWatchMsecs);
-    connect(&m_timerCloseWatch, &QTimer::timeout, this, [this] { RunGuarded(this, [this] { OnCloseWatchTick(); }); });
+    connect(&m_timerCloseWatch, &QTimer::timeout, this, [this] { RunGuarded(this, [this] { OnCloseWatchTick(); }, HandlerOrigin::Watch); });
     connect(m_ui.tabPages, &QTabWidget::currentChanged, this, [this](int nItem) { OnSelchangeTab(nItem); });
     connect(m_ui.btnClose, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { OnClose(); }); });
     connect(m_ui.btnEmpty, &QPushButton::clicked, this, [this] { OnEmpty(); });

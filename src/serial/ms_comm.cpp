@@ -205,7 +205,16 @@ void CMSComm::SetOutput(const QByteArray& bytes)
     // Out now rather than at the next turn of the event loop: one frame, one write.
     m_pPort->flush();
     const QSerialPort::SerialPortError error = m_pPort->error();
-    if (nQueued != bytes.size() || error == QSerialPort::WriteError || error == QSerialPort::ResourceError) {
+    if (error == QSerialPort::WriteError || error == QSerialPort::ResourceError) {
+        // The device went away under the write: this refusal is the one
+        // report of it, so the disconnect raises no event of its own.
+        m_strVanishedText = VanishedText();
+        m_bClosePending = false;
+        m_pIdleTimer->stop();
+        m_pPort->close();
+        throw CommError(m_strVanishedText);
+    }
+    if (nQueued != bytes.size()) {
         throw CommError(
             QStringLiteral("Cannot write to serial port %1: %2.").arg(PortLabel(), m_pPort->errorString()));
     }
@@ -256,7 +265,7 @@ void CMSComm::RequireOpen(const char* pszOperation) const
 {
     RequireAttached(pszOperation);
     if (!m_pPort->isOpen() && !m_strVanishedText.isEmpty())
-        throw CommError(m_strVanishedText);
+        throw CommError(m_strVanishedText, true);
     if (!m_pPort->isOpen()) {
         throw CommError(QStringLiteral("Cannot %1 serial port %2: the port is not open. Pick a port from the list.")
                             .arg(QLatin1String(pszOperation), PortLabel()));
@@ -331,12 +340,9 @@ void CMSComm::CloseVanishedPort()
     if (!m_bClosePending || !m_pPort || !m_pPort->isOpen())
         return;
     m_bClosePending = false;
-    const QString strText = QStringLiteral("Serial port %1 went away (%2). Plug the board in again and pick its port "
-                                           "from the list.")
-                                .arg(PortLabel(), m_pPort->errorString());
+    m_strVanishedText = VanishedText();
     m_pPort->close();
-    m_strVanishedText = strText;
-    RaiseEvent(kEventDisconnected, strText);
+    RaiseEvent(kEventDisconnected, m_strVanishedText);
 }
 
 void CMSComm::RaiseEvent(short nEvent, const QString& strText)
@@ -344,6 +350,12 @@ void CMSComm::RaiseEvent(short nEvent, const QString& strText)
     m_nCommEvent = nEvent;
     m_strLastEventText = strText;
     Q_EMIT OnComm();
+}
+
+QString CMSComm::VanishedText() const
+{
+    return QStringLiteral("Serial port %1 went away (%2). Plug the board in again and pick its port from the list.")
+        .arg(PortLabel(), m_pPort->errorString());
 }
 
 QString CMSComm::PortLabel() const

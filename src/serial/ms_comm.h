@@ -68,6 +68,7 @@ private:
     void CloseVanishedPort();
     void RaiseEvent(short nEvent, const QString& strText);
     QString PortLabel() const;
+    QString VanishedText() const;
     int IdleGapMsecs() const;
 
     std::unique_ptr<QSerialPort> m_pPort;

@@ -31,7 +31,7 @@ CSinglePointPage::CSinglePointPage(QWidget* pParent)
 {
     m_ui.setupUi(this);
     m_timerWatch.setInterval(kWatchMsecs);
-    connect(&m_timerWatch, &QTimer::timeout, this, [this] { RunGuarded(this, [this] { OnTimer(); }); });
+    connect(&m_timerWatch, &QTimer::timeout, this, [this] { RunGuarded(this, [this] { OnTimer(); }, HandlerOrigin::Watch); });
     connect(m_ui.editAmplitude, &QLineEdit::textChanged, this, [this] { RunGuarded(this, [this] { OnChangeAmplitude(); }); });
     connect(m_ui.editFrequency, &QLineEdit::textChanged, this, [this] { RunGuarded(this, [this] { OnChangeFrequency(); }); });
     connect(m_ui.btnSend, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { OnSend(); }); });

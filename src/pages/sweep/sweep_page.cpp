@@ -37,7 +37,7 @@ CSweepPage::CSweepPage(QWidget* pParent)
     for (const auto& [pTimer, nIDEvent] : timers) {
         pTimer->setInterval(kWatchMsecs);
         connect(pTimer, &QTimer::timeout, this,
-                [this, nId = nIDEvent] { RunGuarded(this, [this, nId] { OnTimer(nId); }); });
+                [this, nId = nIDEvent] { RunGuarded(this, [this, nId] { OnTimer(nId); }, HandlerOrigin::Watch); });
     }
     connect(m_ui.editAmplitude, &QLineEdit::textChanged, this, guarded(&CSweepPage::OnChangeAmplitude));
     connect(m_ui.cmbInterval, &CDropDownComboBox::DropDown, this, guarded(&CSweepPage::OnDropdownInterval));
