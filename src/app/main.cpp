@@ -31,11 +31,15 @@ int main(int argc, char* argv[])
         }
         return true;
     }();
-    if (bWantsWindow && !HasDisplay()) {
-        std::fprintf(stderr, "vevevar-azevora: no display found (DISPLAY is not set).\n"
-                             "Run it on a desktop, or without one under a virtual display:\n"
-                             "  xvfb-run -a vevevar-azevora --simulate\n");
-        return 1;
+    if (!HasDisplay()) {
+        if (bWantsWindow) {
+            std::fprintf(stderr, "vevevar-azevora: no display found (DISPLAY is not set).\n"
+                                 "Run it on a desktop, or without one under a virtual display:\n"
+                                 "  xvfb-run -a vevevar-azevora --simulate\n");
+            return 1;
+        }
+        // Help and version only print, but the toolkit still wants a platform to start on.
+        qputenv("QT_QPA_PLATFORM", "minimal");
     }
 #endif
     QApplication app(argc, argv);
