@@ -1,0 +1,81 @@
+#include "board/virtual_board.h"
+#include "protocol/frame.h"
+#include "protocol/send_frame.h"
+#include "serial/ms_comm.h"
+#include "serial/port_table.h"
+
+#include <QTest>
+
+// A frame from the protocol library, through SendFrame and g_msComm, over a
+// real pseudo-terminal to the virtual board, and the board's answer back.
+class TestSendFrame : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<CVirtualBoard> m_pBoard;
+    QList<QByteArray> m_received;
+
+private Q_SLOTS:
+    void init()
+    {
+        m_pBoard = std::make_unique<CVirtualBoard>();
+        QVERIFY(m_pBoard->Open());
+        ClearPreferredPorts();
+        AddPreferredPort(m_pBoard->PortName(), QStringLiteral("virtual board"));
+        g_msComm.Attach();
+        g_msComm.SetCommPort(1);
+        g_msComm.SetPortOpen(true);
+        g_msComm.SetSettings(QStringLiteral("9600,n,8,1"));
+        g_msComm.SetRThreshold(1);
+        m_received.clear();
+        connect(&g_msComm, &CMSComm::OnComm, this, [this] {
+            if (g_msComm.GetCommEvent() == CMSComm::kEventReceive)
+                m_received.append(g_msComm.GetInput());
+        });
+    }
+
+    void cleanup()
+    {
+        g_msComm.disconnect(this);
+        g_msComm.Detach();
+        m_pBoard.reset();
+        ClearPreferredPorts();
+    }
+
+    void frameReachesTheBoardAndTheAnswerComesBack_data()
+    {
+        QTest::addColumn<QString>("composed");
+        QTest::addColumn<QString>("wire");
+        QTest::newRow("single point 1 V 100 MHz")
+            << ComposeFrame(0, "01", {{"tuning word", 0x19999999, 4}, {"amplitude word", 0x0FD7, 2}})
+            << "A55A5AA50001199999990FD75AA5A55A8CE9";
+        QTest::newRow("close") << ComposeFrame(0, "40", {{"control code", 0x80, 1}}) << "A55A5AA50040805AA5A55AC58E";
+        QTest::newRow("sweep 10..400 MHz")
+            << ComposeFrame(0, "03",
+                            {{"start word", 0x028F5C28, 4},
+                             {"end word", 0x66666666, 4},
+                             {"amplitude word", 0x0FFF, 2},
+                             {"step code", 0, 1},
+                             {"time interval", 5, 4},
+                             {"circular flag", 0, 1}})
+            << "A55A5AA50003028F5C28666666660FFF0000000005005AA5A55A5F36";
+    }
+    void frameReachesTheBoardAndTheAnswerComesBack()
+    {
+        QFETCH(QString, composed);
+        QFETCH(QString, wire);
+        QString strFrame = composed;
+        SendFrame(strFrame);
+        QCOMPARE(strFrame, wire);
+
+        QTRY_COMPARE_WITH_TIMEOUT(m_pBoard->Frames().size(), 1, 5000);
+        QCOMPARE(m_pBoard->Frames().first().Hex(), wire);
+        QVERIFY(m_pBoard->Frames().first().verdict == SplitFrame::Verdict::Good);
+        // Both bytes in the first event: the answer was not split.
+        QTRY_VERIFY_WITH_TIMEOUT(!m_received.isEmpty(), 5000);
+        QCOMPARE(m_received.first(), QByteArray::fromHex("4F4B"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSendFrame)
+#include "test_send_frame.moc"
