@@ -18,6 +18,8 @@
 namespace {
 
 constexpr int kCloseWatchMsecs = 200;
+// At most ten repaints a second of the receive display.
+constexpr int kReceivePaintMsecs = 100;
 constexpr int kCloseResendLimit = 8;
 // An event carries at most this many bytes; the input buffer is smaller.
 constexpr qsizetype kReceiveBufferBytes = 2048;
@@ -29,7 +31,12 @@ CDriversControlDlg::CDriversControlDlg(QWidget* pParent)
 {
     m_ui.setupUi(this);
     m_timerCloseWatch.setInterval(kCloseWatchMsecs);
+    // A coarse timer may tick 5% late, past the period the watch keeps.
+    m_timerCloseWatch.setTimerType(Qt::PreciseTimer);
     connect(&m_timerCloseWatch, &QTimer::timeout, this, [this] { RunGuarded(this, [this] { OnCloseWatchTick(); }, HandlerOrigin::Watch); });
+    m_timerReceivePaint.setSingleShot(true);
+    m_timerReceivePaint.setInterval(kReceivePaintMsecs);
+    connect(&m_timerReceivePaint, &QTimer::timeout, this, [this] { OnReceivePaintDue(); });
     connect(m_ui.tabPages, &QTabWidget::currentChanged, this, [this](int nItem) { OnSelchangeTab(nItem); });
     connect(m_ui.btnClose, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { OnClose(); }); });
     connect(m_ui.btnEmpty, &QPushButton::clicked, this, [this] { OnEmpty(); });
@@ -72,7 +79,7 @@ void CDriversControlDlg::OnInitDialog()
     m_dlgSinglePoint.show();
     m_dlgSweep.hide();
 
-    FillPortList();
+    FillPortList(StartingPortTable());
     m_ui.cmbComPort->setCurrentIndex(0);
 
     RunGuarded(this, [this] { SetUpSerialLink(); });
@@ -100,7 +107,29 @@ void CDriversControlDlg::SetUpSerialLink()
 void CDriversControlDlg::UpdateData()
 {
     const QSignalBlocker blocker(m_ui.editReceiveData);
+    m_ui.editReceiveData->setUpdatesEnabled(true);
     m_ui.editReceiveData->setPlainText(m_strReceiveData);
+}
+
+// The text follows every reply at once and a lone reply is painted at once;
+// a board streaming reports would otherwise have the box repainted for each,
+// which cost more than everything else the window does with them.
+void CDriversControlDlg::UpdateDataPaced()
+{
+    const QSignalBlocker blocker(m_ui.editReceiveData);
+    if (m_timerReceivePaint.isActive())
+        m_ui.editReceiveData->setUpdatesEnabled(false);
+    else
+        m_timerReceivePaint.start();
+    m_ui.editReceiveData->setPlainText(m_strReceiveData);
+}
+
+void CDriversControlDlg::OnReceivePaintDue()
+{
+    if (m_ui.editReceiveData->updatesEnabled())
+        return;
+    m_ui.editReceiveData->setUpdatesEnabled(true);
+    m_timerReceivePaint.start();
 }
 
 void CDriversControlDlg::OnSelchangeTab(int nItem)
@@ -178,10 +207,9 @@ void CDriversControlDlg::OnEmpty()
     UpdateData();
 }
 
-void CDriversControlDlg::FillPortList()
+void CDriversControlDlg::FillPortList(const QList<PortEntry>& table)
 {
     m_ui.cmbComPort->clear();
-    const QList<PortEntry> table = ReadPortTable();
     for (int i = 0; i < table.size(); ++i) {
         m_ui.cmbComPort->insertItem(i, table[i].strName);
         m_ui.cmbComPort->setItemData(i, table[i].strDescription, Qt::ToolTipRole);
@@ -190,7 +218,7 @@ void CDriversControlDlg::FillPortList()
 
 void CDriversControlDlg::OnDropdownComPort()
 {
-    FillPortList();
+    FillPortList(ReadPortTable());
     m_ui.cmbComPort->setCurrentIndex(-1);
 }
 
@@ -220,7 +248,7 @@ void CDriversControlDlg::OnComm()
         m_strReceiveData = ReplyText(g_msComm.GetInput().left(kReceiveBufferBytes));
         g_strReply = m_strReceiveData;
     }
-    UpdateData();
+    UpdateDataPaced();
     // Beyond refreshing the display: a device that went away must be told.
     if (nEvent == CMSComm::kEventDisconnected || nEvent == CMSComm::kEventPortError)
         ShowMessageBox(this, g_msComm.LastEventText());

@@ -2,6 +2,7 @@
 
 #include "pages/single_point/single_point_page.h"
 #include "pages/sweep/sweep_page.h"
+#include "serial/port_table.h"
 #include "ui_drivers_control_dlg.h"
 
 #include <QDialog>
@@ -34,9 +35,11 @@ private:
     void OnInitDialog();
     void SetUpSerialLink();
     void UpdateData();
+    void UpdateDataPaced();
+    void OnReceivePaintDue();
     void OnCloseWatchTick();
     void SendCloseFrame();
-    void FillPortList();
+    void FillPortList(const QList<PortEntry>& table);
 
     Ui::CDriversControlDlg m_ui;
     CSinglePointPage m_dlgSinglePoint;
@@ -48,4 +51,6 @@ private:
     QString m_strReceiveData;
     // Timer 3 of the window: the Close acknowledgement watch.
     QTimer m_timerCloseWatch;
+    // Paces the repaints of the receive display while replies stream in.
+    QTimer m_timerReceivePaint;
 };

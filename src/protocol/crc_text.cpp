@@ -35,5 +35,9 @@ QString CrcText(QString strText)
 {
     QByteArray bytes;
     HexTextToBytes(strText, bytes);
-    return QString::asprintf("%04X", static_cast<unsigned>(Crc16Arc(bytes)));
+    // By hand: asprintf cost as much as the CRC and the conversion together.
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    const unsigned crc = Crc16Arc(bytes);
+    const char text[4] = {kDigits[(crc >> 12) & 0xF], kDigits[(crc >> 8) & 0xF], kDigits[(crc >> 4) & 0xF], kDigits[crc & 0xF]};
+    return QString::fromLatin1(text, 4);
 }

@@ -6,7 +6,11 @@
 
 namespace {
 
-QString FieldText(const FrameField& field)
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+// Written digit by digit: formatting through QString::arg took most of the
+// time a frame needs.
+void AppendFieldText(QString& strFrame, const FrameField& field)
 {
     const qint64 nLimit = qint64(1) << (8 * field.nBytes);
     if (field.nValue < 0 || field.nValue >= nLimit) {
@@ -16,7 +20,11 @@ QString FieldText(const FrameField& field)
                                   .arg(field.nBytes)
                                   .toStdString());
     }
-    return QStringLiteral("%1").arg(field.nValue, 2 * field.nBytes, 16, QLatin1Char('0')).toUpper();
+    QChar digits[16];
+    int nDigits = 0;
+    for (int nShift = 8 * field.nBytes - 4; nShift >= 0; nShift -= 4)
+        digits[nDigits++] = QLatin1Char(kHexDigits[(field.nValue >> nShift) & 0xF]);
+    strFrame.append(digits, nDigits);
 }
 
 bool IsCommandText(const QString& strCommand)
@@ -40,10 +48,19 @@ QString ComposeFrame(int nRetry, const QString& strCommand, std::initializer_lis
                 .arg(strCommand)
                 .toStdString());
     }
-    QString strFrame = g_strHeader + FieldText({"retry count", nRetry, 1}) + strCommand;
+    int nPayloadBytes = 0;
     for (const FrameField& field : payload)
-        strFrame += FieldText(field);
-    return strFrame + g_strTrailer;
+        nPayloadBytes += field.nBytes;
+    QString strFrame;
+    // Room for the CRC too, so that sealing does not move the text again.
+    strFrame.reserve(2 * (kFrameHeadBytes + nPayloadBytes + kFrameTailBytes));
+    strFrame += g_strHeader;
+    AppendFieldText(strFrame, {"retry count", nRetry, 1});
+    strFrame += strCommand;
+    for (const FrameField& field : payload)
+        AppendFieldText(strFrame, field);
+    strFrame += g_strTrailer;
+    return strFrame;
 }
 
 QByteArray SealFrame(QString& strFrame)

@@ -15,23 +15,26 @@ signed char HexDigitValue(QChar ch)
 int HexTextToBytes(QString strText, QByteArray& bytes)
 {
     bytes.resize(strText.size() / 2);
-    const qsizetype nLength = strText.size();
+    // Read through a view: indexing the copy itself would copy its characters.
+    const QStringView text(strText);
+    const qsizetype nLength = text.size();
+    char* pBytes = bytes.data();
     int k = 0;
     qsizetype i = 0;
     while (i < nLength) {
-        if (strText[i] == u' ') {
+        if (text[i] == u' ') {
             ++i;
             continue;
         }
         if (i + 1 >= nLength)
             break;
-        const signed char high = HexDigitValue(strText[i]);
-        const signed char low = HexDigitValue(strText[i + 1]);
+        const signed char high = HexDigitValue(text[i]);
+        const signed char low = HexDigitValue(text[i + 1]);
         if (high < 0 || low < 0)
             break;
         // Blanks between pairs can make the text longer than twice its bytes,
         // never shorter, so k stays within the array sized above.
-        bytes[k++] = static_cast<char>(high * 16 + low);
+        pBytes[k++] = static_cast<char>(high * 16 + low);
         i += 2;
     }
     bytes.resize(k);

@@ -93,8 +93,7 @@ void CMSComm::SetCommPort(short nPort)
     if (nPort < 1)
         throw CommError(QStringLiteral("There is no serial port number %1; ports count from 1.").arg(nPort));
     m_nCommPort = nPort;
-    const QList<PortEntry> table = ReadPortTable();
-    m_strLocation = nPort <= table.size() ? table[nPort - 1].strLocation : QString();
+    m_strLocation = PortLocationAt(nPort);
 }
 
 short CMSComm::GetCommPort() const

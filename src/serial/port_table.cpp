@@ -98,3 +98,23 @@ QList<PortEntry> ReadPortTable()
     return table;
 #endif
 }
+
+QList<PortEntry> StartingPortTable()
+{
+#ifndef Q_OS_WIN
+    if (!PreferredPorts().isEmpty())
+        return PreferredPorts();
+#endif
+    return ReadPortTable();
+}
+
+QString PortLocationAt(int nPort)
+{
+#ifndef Q_OS_WIN
+    const QList<PortEntry>& preferred = PreferredPorts();
+    if (nPort >= 1 && nPort <= preferred.size())
+        return preferred[nPort - 1].strLocation;
+#endif
+    const QList<PortEntry> table = ReadPortTable();
+    return nPort >= 1 && nPort <= table.size() ? table[nPort - 1].strLocation : QString();
+}

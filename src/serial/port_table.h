@@ -20,5 +20,14 @@ void ClearPreferredPorts();
 // (ttyS2 before ttyS10).
 QList<PortEntry> ReadPortTable();
 
+// The ports the list starts with: the preferred ones when there are any,
+// since the list is read in full whenever it opens and asking the system
+// takes about 10 ms; otherwise ReadPortTable().
+QList<PortEntry> StartingPortTable();
+
+// Where CommPort n (from 1) is, as ReadPortTable() would say, or empty past
+// its end; the system is asked only when the preferred ports fall short.
+QString PortLocationAt(int nPort);
+
 // Natural order of device names: runs of digits compare by value.
 bool NaturalPortOrder(const QString& strLeft, const QString& strRight);

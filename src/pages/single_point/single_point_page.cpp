@@ -31,6 +31,8 @@ CSinglePointPage::CSinglePointPage(QWidget* pParent)
 {
     m_ui.setupUi(this);
     m_timerWatch.setInterval(kWatchMsecs);
+    // A coarse timer may tick 5% late, past the period the watch keeps.
+    m_timerWatch.setTimerType(Qt::PreciseTimer);
     connect(&m_timerWatch, &QTimer::timeout, this, [this] { RunGuarded(this, [this] { OnTimer(); }, HandlerOrigin::Watch); });
     connect(m_ui.editAmplitude, &QLineEdit::textChanged, this, [this] { RunGuarded(this, [this] { OnChangeAmplitude(); }); });
     connect(m_ui.editFrequency, &QLineEdit::textChanged, this, [this] { RunGuarded(this, [this] { OnChangeFrequency(); }); });

@@ -36,6 +36,8 @@ CSweepPage::CSweepPage(QWidget* pParent)
         {&m_timerScanWatch, kScanWatch}, {&m_timerPauseWatch, kPauseWatch}, {&m_timerContinueWatch, kContinueWatch}};
     for (const auto& [pTimer, nIDEvent] : timers) {
         pTimer->setInterval(kWatchMsecs);
+        // A coarse timer may tick 5% late, past the period the watch keeps.
+        pTimer->setTimerType(Qt::PreciseTimer);
         connect(pTimer, &QTimer::timeout, this,
                 [this, nId = nIDEvent] { RunGuarded(this, [this, nId] { OnTimer(nId); }, HandlerOrigin::Watch); });
     }

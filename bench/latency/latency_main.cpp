@@ -1,0 +1,103 @@
+#include "latency/click_runs.h"
+#include "latency/report_runs.h"
+#include "latency/session.h"
+#include "support/figures.h"
+#include "support/probe_application.h"
+
+#include <QCommandLineParser>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int kReportMs = 113;
+constexpr double kWireLimitUs = 1000;
+constexpr double kSlackMs = 2;
+constexpr double kPointWatchMs = 200;
+constexpr double kSweepWatchMs = 50;
+// 3.5 characters at 9600 baud, rounded up: the quiet a reply must end with.
+constexpr double kIdleGapMs = 4;
+
+Figure Row(const QString& strName, const QString& strUnit, const QList<double>& values, const QString& strTarget,
+           Figure::Judged judged, double dLimit)
+{
+    Figure figure;
+    figure.strName = strName;
+    figure.strUnit = strUnit;
+    figure.summary = Summarize(values);
+    figure.strTarget = strTarget;
+    figure.judged = judged;
+    figure.dLimit = dLimit;
+    return figure;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    CProbeApplication app(argc, argv);
+    QCommandLineParser parser;
+    const QCommandLineOption runsOption(QStringLiteral("runs"), QStringLiteral("Runs of each kind."), QStringLiteral("n"),
+                                        QStringLiteral("50"));
+    const QCommandLineOption clickOut(QStringLiteral("click-out"), QStringLiteral("Figures of the clicks."),
+                                      QStringLiteral("file"));
+    const QCommandLineOption reactionOut(QStringLiteral("reaction-out"), QStringLiteral("Figures of the reactions."),
+                                         QStringLiteral("file"));
+    parser.addHelpOption();
+    parser.addOptions({runsOption, clickOut, reactionOut});
+    parser.process(app);
+    const int nRuns = qMax(1, parser.value(runsOption).toInt());
+
+    CLatencySession session(app);
+    QString strError;
+    if (!session.Start(strError)) {
+        std::fprintf(stderr, "bench_latency: %s\n", qPrintable(strError));
+        return 1;
+    }
+    const ClickTimes send = RunSendClicks(session, nRuns);
+    const ClickTimes scan = RunScanClicks(session, nRuns);
+    const ReportTimes reports = RunReports(session, nRuns, kReportMs);
+
+    const QString strWire = QStringLiteral("< 1 ms");
+    const QList<Figure> clicks = {
+        Row(QStringLiteral("Send click -> last byte at the board"), QStringLiteral("µs"), send.wireUs, strWire,
+            Figure::Judged::Median, kWireLimitUs),
+        Row(QStringLiteral("Scan click -> last byte at the board"), QStringLiteral("µs"), scan.wireUs, strWire,
+            Figure::Judged::Median, kWireLimitUs),
+    };
+    const QStringList clickNotes = {
+        QStringLiteral("click() itself returned after a median of %1 µs (Send) and %2 µs (Scan); the rest is the "
+                       "pseudo-terminal and the board's thread waking up.")
+            .arg(Summarize(send.handlerUs).dMedian, 0, 'f', 0)
+            .arg(Summarize(scan.handlerUs).dMedian, 0, 'f', 0),
+        QStringLiteral("Runs that failed (no frame, a resend or no reaction): Send %1, Scan %2; message boxes: %3.")
+            .arg(send.nFailedRuns)
+            .arg(scan.nFailedRuns)
+            .arg(session.Messages().size()),
+    };
+    const QList<Figure> reactions = {
+        Row(QStringLiteral("4F 4B -> single-point watch stops"), QStringLiteral("ms"), send.reactionMs,
+            QStringLiteral("<= 200 + 2 ms"), Figure::Judged::Max, kPointWatchMs + kSlackMs),
+        Row(QStringLiteral("4F 4B -> scan watch takes it"), QStringLiteral("ms"), scan.reactionMs,
+            QStringLiteral("<= 50 + 2 ms"), Figure::Judged::Max, kSweepWatchMs + kSlackMs),
+        Row(QStringLiteral("report received -> Current Frequency shows it"), QStringLiteral("ms"), reports.fromReceiveMs,
+            QStringLiteral("<= 50 + 2 ms"), Figure::Judged::Max, kSweepWatchMs + kSlackMs),
+        Row(QStringLiteral("report written -> Current Frequency shows it"), QStringLiteral("ms"), reports.fromWriteMs,
+            QStringLiteral("<= 50 + 4 (idle gap) + 2 ms"), Figure::Judged::Max, kSweepWatchMs + kIdleGapMs + kSlackMs),
+    };
+    const QStringList reactionNotes = {
+        QStringLiteral("A reply counts as received once the line has been idle 3.5 characters (4 ms at 9600 baud), so "
+                       "that a reply is never split; the watches then act on their next tick. Reports every %1 ms; "
+                       "shown texts no report explains: %2.")
+            .arg(kReportMs)
+            .arg(reports.nUnmatched),
+    };
+    const bool bWritten =
+        WriteGroup(parser.value(clickOut), QStringLiteral("click to wire, line pacing off"), clicks, clickNotes)
+        && WriteGroup(parser.value(reactionOut), QStringLiteral("reply to reaction"), reactions, reactionNotes);
+    if (!bWritten) {
+        std::fprintf(stderr, "bench_latency: cannot write the figures\n");
+        return 1;
+    }
+    return 0;
+}

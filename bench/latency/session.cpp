@@ -1,0 +1,50 @@
+#include "latency/session.h"
+
+#include "app/message_box.h"
+#include "serial/port_table.h"
+#include "support/probe_application.h"
+#include "support/run_until.h"
+
+#include <QTest>
+
+namespace {
+
+constexpr int kIdleTimeoutMs = 3000;
+
+} // namespace
+
+CLatencySession::CLatencySession(CProbeApplication& app)
+    : m_app(app)
+    , m_board(&m_wake)
+{
+}
+
+CLatencySession::~CLatencySession()
+{
+    m_pWindow.reset();
+    SetMessageBoxHook({});
+    ClearPreferredPorts();
+}
+
+bool CLatencySession::Start(QString& strError)
+{
+    if (!m_board.Open(strError))
+        return false;
+    ClearPreferredPorts();
+    AddPreferredPort(m_board.PortName(), QStringLiteral("virtual board"));
+    SetMessageBoxHook([this](const QString& strText) { m_messages.append(strText); });
+    m_pWindow = std::make_unique<CDriversControlDlg>();
+    m_pWindow->show();
+    if (!QTest::qWaitForWindowExposed(m_pWindow.get())) {
+        strError = QStringLiteral("the main window was never exposed");
+        return false;
+    }
+    return true;
+}
+
+bool CLatencySession::ReturnToIdle()
+{
+    m_pWindow->Controls().btnClose->click();
+    const Ui::CSweepPage& sweep = m_pWindow->SweepPage().Controls();
+    return RunUntil(m_app, [&sweep] { return sweep.btnScan->isEnabled(); }, kIdleTimeoutMs);
+}

@@ -1,0 +1,112 @@
+#include "stream/stream_figures.h"
+
+#include "encoding/number_text.h"
+#include "encoding/words.h"
+#include "stream/report_words.h"
+
+#include <QHash>
+
+namespace {
+
+constexpr double kCpuLimitPercent = 1.0;
+constexpr double kIdleLimitPercent = 0.1;
+// Just before a tick, the report shown came one watch period ago, after the
+// 4 ms idle gap that ends a reply, and may have been followed by one more
+// report (4.17 ms); 2 ms on top.
+constexpr double kLagLimitMs = 50 + 4 + 4.17 + 2;
+// A new report at (nearly) every 50 ms tick.
+constexpr double kUpdatesPerSecondLimit = 19;
+
+Figure Row(const QString& strName, const QString& strUnit, const QList<double>& values, const QString& strTarget,
+           Figure::Judged judged, double dLimit, bool bAtMost = true)
+{
+    Figure figure;
+    figure.strName = strName;
+    figure.strUnit = strUnit;
+    figure.summary = Summarize(values);
+    figure.strTarget = strTarget;
+    figure.judged = judged;
+    figure.dLimit = dLimit;
+    figure.bAtMost = bAtMost;
+    return figure;
+}
+
+// The report each shown text stands for: the latest one written before it
+// was shown. Texts repeat once the stream wraps around.
+QHash<QString, QList<qint64>> WrittenByText(const BoardLog& log)
+{
+    QHash<QString, QList<qint64>> written;
+    for (qsizetype k = 0; k < log.writtenNs.size(); ++k)
+        written[FormatGeneral6(TuningWordToFrequency(StreamReportWord(k)))].append(log.writtenNs[k]);
+    return written;
+}
+
+} // namespace
+
+QList<Figure> StreamFigures(const WindowRecord& record, const BoardLog& log, QStringList& notes)
+{
+    const QHash<QString, QList<qint64>> written = WrittenByText(log);
+    // How far behind the stream the field was just before each new text.
+    QList<double> lagsMs;
+    QList<double> updatesPerSecond;
+    qint64 nShownWrittenNs = -1;
+    int nUnexplained = 0;
+    for (const ShownText& shown : record.shown) {
+        if (shown.nNs < record.nFirstReportNs || shown.nNs > record.nMeasuredUntilNs)
+            continue;
+        const auto second = static_cast<qsizetype>((shown.nNs - record.nFirstReportNs) / 1000000000);
+        while (updatesPerSecond.size() <= second)
+            updatesPerSecond.append(0);
+        ++updatesPerSecond[second];
+        if (nShownWrittenNs >= 0)
+            lagsMs.append((shown.nNs - nShownWrittenNs) / 1e6);
+        nShownWrittenNs = -1;
+        for (const qint64 nNs : written.value(shown.strText)) {
+            if (nNs <= shown.nNs)
+                nShownWrittenNs = nNs;
+        }
+        if (nShownWrittenNs < 0)
+            ++nUnexplained;
+    }
+    if (nShownWrittenNs >= 0)
+        lagsMs.append((record.nMeasuredUntilNs - nShownWrittenNs) / 1e6);
+    // The last second is cut short by the end of the measurement.
+    if (updatesPerSecond.size() > 1)
+        updatesPerSecond.removeLast();
+
+    const QString strLastText = FormatGeneral6(TuningWordToFrequency(StreamReportWord(log.writtenNs.size() - 1)));
+    const qint64 nBytesSent = 4 * log.writtenNs.size() + 2;
+    const double dLostBytes = static_cast<double>(nBytesSent - record.nBytesReceived);
+
+    notes.append(QStringLiteral("%1 reports written back to back (one every 4.17 ms, the line time of 4 bytes at 9600 "
+                                "baud); the window took them in %2 receive events and showed %3 of them: the scan "
+                                "watch shows the latest report once every 50 ms.")
+                     .arg(log.writtenNs.size())
+                     .arg(record.nReceiveEvents - 1)
+                     .arg(record.shown.size()));
+    notes.append(QStringLiteral("Frames the board received during the stream: %1; shown texts no report explains: %2; "
+                                "message boxes: %3; last report %4, shown at the end: %5.")
+                     .arg(log.nFramesDuringStream)
+                     .arg(nUnexplained)
+                     .arg(record.messages.size())
+                     .arg(strLastText, record.strFinalText));
+
+    return {
+        Row(QStringLiteral("CPU while idle, port open"), QStringLiteral("% core"), {record.dIdleCpuPercent},
+            QStringLiteral("< 0.1 %"), Figure::Judged::Median, kIdleLimitPercent),
+        Row(QStringLiteral("CPU during the stream, per second"), QStringLiteral("% core"), record.cpuPercentPerSecond,
+            QStringLiteral("< 1 %"), Figure::Judged::Median, kCpuLimitPercent),
+        Row(QStringLiteral("CPU during the stream, whole"), QStringLiteral("% core"), {record.dCpuPercentWhole},
+            QStringLiteral("< 1 %"), Figure::Judged::Median, kCpuLimitPercent),
+        Row(QStringLiteral("Current Frequency behind the stream, at worst"), QStringLiteral("ms"), lagsMs,
+            QStringLiteral("<= 50 + 4 + 4.17 + 2 ms"), Figure::Judged::Max, kLagLimitMs),
+        Row(QStringLiteral("Current Frequency updates per second"), QStringLiteral("/s"), updatesPerSecond,
+            QStringLiteral(">= 19 (each tick)"), Figure::Judged::Median, kUpdatesPerSecondLimit, false),
+        Row(QStringLiteral("bytes written but not taken in"), QStringLiteral("bytes"), {dLostBytes}, QStringLiteral("0"),
+            Figure::Judged::Max, 0),
+        Row(QStringLiteral("board writes held up by a full line"), QStringLiteral("writes"),
+            {static_cast<double>(log.nBlockedWrites)}, QStringLiteral("0"), Figure::Judged::Max, 0),
+        Row(QStringLiteral("last report shown after the stream"), QStringLiteral("yes/no"),
+            {record.strFinalText == strLastText ? 1.0 : 0.0}, QStringLiteral("yes"), Figure::Judged::Min, 1, false),
+    };
+}

@@ -1,0 +1,72 @@
+// The window's side of the report stream: this process is the one measured.
+// It starts the board as a process of its own, runs the real main window
+// against it and writes the figures.
+#include "stream/stream_figures.h"
+#include "stream/stream_window.h"
+#include "support/probe_application.h"
+
+#include <QCommandLineParser>
+#include <QProcess>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int kBoardStartMs = 10000;
+constexpr int kBoardEndMs = 30000;
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    CProbeApplication app(argc, argv);
+    QCommandLineParser parser;
+    const QCommandLineOption boardOption(QStringLiteral("board"), QStringLiteral("The stream board program."),
+                                         QStringLiteral("path"));
+    const QCommandLineOption secondsOption(QStringLiteral("seconds"), QStringLiteral("Length of the stream."),
+                                           QStringLiteral("s"), QStringLiteral("60"));
+    const QCommandLineOption idleOption(QStringLiteral("idle-seconds"), QStringLiteral("Idle time measured first."),
+                                        QStringLiteral("s"), QStringLiteral("10"));
+    const QCommandLineOption outOption(QStringLiteral("out"), QStringLiteral("Figures file."), QStringLiteral("file"));
+    parser.addHelpOption();
+    parser.addOptions({boardOption, secondsOption, idleOption, outOption});
+    parser.process(app);
+    const double dSeconds = qMax(2.0, parser.value(secondsOption).toDouble());
+    const double dIdleSeconds = qMax(1.0, parser.value(idleOption).toDouble());
+
+    QProcess board;
+    board.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    board.start(parser.value(boardOption), {QStringLiteral("--seconds"), QString::number(dSeconds)});
+    if (!board.waitForReadyRead(kBoardStartMs)) {
+        std::fprintf(stderr, "bench_stream: the board did not start\n");
+        return 1;
+    }
+    const QByteArray portLine = board.readLine().trimmed();
+    if (!portLine.startsWith("pty ")) {
+        std::fprintf(stderr, "bench_stream: the board said %s\n", portLine.constData());
+        return 1;
+    }
+
+    WindowRecord record;
+    QString strError;
+    if (!RecordWindow(app, QString::fromLocal8Bit(portLine.mid(4)), dSeconds, dIdleSeconds, record, strError)) {
+        std::fprintf(stderr, "bench_stream: %s\n", qPrintable(strError));
+        board.kill();
+        board.waitForFinished();
+        return 1;
+    }
+    board.write("end\n");
+    board.closeWriteChannel();
+    BoardLog log;
+    if (!board.waitForFinished(kBoardEndMs) || !ParseBoardLog(board.readAllStandardOutput(), log)) {
+        std::fprintf(stderr, "bench_stream: the board's log is missing\n");
+        return 1;
+    }
+    QStringList notes;
+    const QList<Figure> figures = StreamFigures(record, log, notes);
+    if (!WriteGroup(parser.value(outOption), QStringLiteral("report stream, %1 s").arg(dSeconds), figures, notes)) {
+        std::fprintf(stderr, "bench_stream: cannot write the figures\n");
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,109 @@
+#include "stream/stream_window.h"
+
+#include "app/drivers_control_dlg.h"
+#include "app/globals.h"
+#include "app/message_box.h"
+#include "serial/ms_comm.h"
+#include "serial/port_table.h"
+#include "support/clock.h"
+#include "support/probe_application.h"
+#include "support/run_until.h"
+
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+namespace {
+
+constexpr int kSettleMs = 1000;
+constexpr int kAckTimeoutMs = 3000;
+constexpr int kStreamStartTimeoutMs = 5000;
+// The stream has ended and the last watch tick has been, well before this.
+constexpr int kAfterStreamMs = 1000;
+// Measuring stops this long before the board ends the stream.
+constexpr qint64 kStopEarlyNs = 500 * 1000000LL;
+
+double Percent(qint64 nCpuNs, qint64 nWallNs)
+{
+    return nWallNs > 0 ? 100.0 * static_cast<double>(nCpuNs) / static_cast<double>(nWallNs) : 0;
+}
+
+} // namespace
+
+bool RecordWindow(CProbeApplication& app, const QString& strPort, double dStreamSeconds, double dIdleSeconds,
+                  WindowRecord& record, QString& strError)
+{
+    ClearPreferredPorts();
+    AddPreferredPort(strPort, QStringLiteral("stream board"));
+    SetMessageBoxHook([&record](const QString& strText) { record.messages.append(strText); });
+    auto pWindow = std::make_unique<CDriversControlDlg>();
+    pWindow->show();
+    if (!QTest::qWaitForWindowExposed(pWindow.get())) {
+        strError = QStringLiteral("the main window was never exposed");
+        return false;
+    }
+    pWindow->Controls().tabPages->setCurrentIndex(1);
+    const Ui::CSweepPage& ui = pWindow->SweepPage().Controls();
+    ui.editAmplitude->setText(QStringLiteral("1"));
+    ui.editStartFreq->setText(QStringLiteral("20"));
+    ui.editEndFreq->setText(QStringLiteral("400"));
+    RunFor(kSettleMs);
+
+    const qint64 nIdleCpuNs = ProcessCpuNs();
+    const qint64 nIdleWallNs = MonotonicNs();
+    RunFor(static_cast<int>(dIdleSeconds * 1000));
+    record.dIdleCpuPercent = Percent(ProcessCpuNs() - nIdleCpuNs, MonotonicNs() - nIdleWallNs);
+
+    // Cheap enough for every event: a count and a text compared.
+    QObject counter;
+    QObject::connect(&g_msComm, &CMSComm::OnComm, &counter, [&record] {
+        ++record.nReceiveEvents;
+        record.nBytesReceived += g_strReply.size() / 3;
+        if (record.nFirstReportNs == 0 && record.nReceiveEvents == 2)
+            record.nFirstReportNs = MonotonicNs();
+    });
+    QString strShown = ui.editCurrentFreq->text();
+    const auto notice = [&] {
+        const QString strText = ui.editCurrentFreq->text();
+        if (strText != strShown) {
+            record.shown.append({MonotonicNs(), strText});
+            strShown = strText;
+        }
+    };
+
+    ui.btnScan->click();
+    if (!RunUntil(app, [] { return g_strReply == QStringLiteral("4F4B"); }, kAckTimeoutMs, notice)) {
+        strError = QStringLiteral("the board never acknowledged Scan");
+        return false;
+    }
+    if (!RunUntil(app, [&record] { return record.nFirstReportNs != 0; }, kStreamStartTimeoutMs, notice)) {
+        strError = QStringLiteral("no report came");
+        return false;
+    }
+
+    qint64 nLastCpuNs = ProcessCpuNs();
+    qint64 nLastWallNs = MonotonicNs();
+    const qint64 nStartCpuNs = nLastCpuNs;
+    const qint64 nStartWallNs = nLastWallNs;
+    QTimer sampler;
+    QObject::connect(&sampler, &QTimer::timeout, &sampler, [&] {
+        const qint64 nCpuNs = ProcessCpuNs();
+        const qint64 nWallNs = MonotonicNs();
+        record.cpuPercentPerSecond.append(Percent(nCpuNs - nLastCpuNs, nWallNs - nLastWallNs));
+        nLastCpuNs = nCpuNs;
+        nLastWallNs = nWallNs;
+    });
+    sampler.start(1000);
+    const qint64 nUntilNs = record.nFirstReportNs + static_cast<qint64>(dStreamSeconds * 1e9) - kStopEarlyNs;
+    RunUntil(app, [nUntilNs] { return MonotonicNs() >= nUntilNs; }, static_cast<int>(dStreamSeconds * 1000) + 1000, notice);
+    sampler.stop();
+    record.dCpuPercentWhole = Percent(ProcessCpuNs() - nStartCpuNs, MonotonicNs() - nStartWallNs);
+    record.nMeasuredUntilNs = MonotonicNs();
+
+    RunUntil(app, [] { return false; }, kAfterStreamMs, notice);
+    record.strFinalText = ui.editCurrentFreq->text();
+    pWindow.reset();
+    SetMessageBoxHook({});
+    return true;
+}
