@@ -8,6 +8,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include <chrono>
+#include <thread>
+
 namespace {
 
 struct ReceivedEvent {
@@ -139,6 +142,25 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(m_events.size(), 2, 5000);
         QCOMPARE(m_events[0].input, QByteArray::fromHex("4F"));
         QCOMPARE(m_events[1].input, QByteArray::fromHex("4B"));
+    }
+
+    void lineThatNeverFallsQuietStillRaisesEvents()
+    {
+        // A byte every half millisecond for 150 ms, from a thread of its own:
+        // never the quiet that ends a reply, and far short of a full buffer.
+        QByteArray stream(300, Qt::Uninitialized);
+        for (int i = 0; i < stream.size(); ++i)
+            stream[i] = static_cast<char>(i);
+        std::thread writer([this, &stream] {
+            for (const char byte : std::as_const(stream)) {
+                m_pPty->Write(QByteArray(1, byte));
+                std::this_thread::sleep_for(std::chrono::microseconds(500));
+            }
+        });
+        QTRY_COMPARE_WITH_TIMEOUT(ReceivedBytes().size(), stream.size(), 10000);
+        writer.join();
+        QCOMPARE(ReceivedBytes(), stream);
+        QVERIFY2(m_events.size() >= 3, qPrintable(QString::number(m_events.size())));
     }
 
     void vanishedDeviceIsOneDisconnect()

@@ -107,28 +107,28 @@ void CDriversControlDlg::SetUpSerialLink()
 void CDriversControlDlg::UpdateData()
 {
     const QSignalBlocker blocker(m_ui.editReceiveData);
-    m_ui.editReceiveData->setUpdatesEnabled(true);
     m_ui.editReceiveData->setPlainText(m_strReceiveData);
+    m_bReceiveDisplayStale = false;
 }
 
-// The text follows every reply at once and a lone reply is painted at once;
-// a board streaming reports would otherwise have the box repainted for each,
-// which cost more than everything else the window does with them.
+// A lone reply is shown at once; while replies stream in, the display takes
+// the latest at most ten times a second. Laying out and painting the text for
+// every reply cost more than everything else the window does with them.
 void CDriversControlDlg::UpdateDataPaced()
 {
-    const QSignalBlocker blocker(m_ui.editReceiveData);
-    if (m_timerReceivePaint.isActive())
-        m_ui.editReceiveData->setUpdatesEnabled(false);
-    else
-        m_timerReceivePaint.start();
-    m_ui.editReceiveData->setPlainText(m_strReceiveData);
+    if (m_timerReceivePaint.isActive()) {
+        m_bReceiveDisplayStale = true;
+        return;
+    }
+    UpdateData();
+    m_timerReceivePaint.start();
 }
 
 void CDriversControlDlg::OnReceivePaintDue()
 {
-    if (m_ui.editReceiveData->updatesEnabled())
+    if (!m_bReceiveDisplayStale)
         return;
-    m_ui.editReceiveData->setUpdatesEnabled(true);
+    UpdateData();
     m_timerReceivePaint.start();
 }
 

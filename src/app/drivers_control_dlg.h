@@ -51,6 +51,7 @@ private:
     QString m_strReceiveData;
     // Timer 3 of the window: the Close acknowledgement watch.
     QTimer m_timerCloseWatch;
-    // Paces the repaints of the receive display while replies stream in.
+    // Paces the receive display while replies stream in.
     QTimer m_timerReceivePaint;
+    bool m_bReceiveDisplayStale = false;
 };

@@ -285,7 +285,12 @@ void CMSComm::OnReadyRead()
 {
     if (m_nRThreshold <= 0)
         return;
-    if (m_pPort->bytesAvailable() >= m_nInBufferSize) {
+    if (!m_pIdleTimer->isActive())
+        m_pendingSince.start();
+    // A line that never falls quiet still raises events: a full buffer, or
+    // bytes held for as long as a reply many times longer than the board's
+    // would take, go out without waiting for the gap.
+    if (m_pPort->bytesAvailable() >= m_nInBufferSize || m_pendingSince.elapsed() >= LongestWaitMsecs()) {
         m_pIdleTimer->stop();
         OnReceiveIdle();
         return;
@@ -298,7 +303,8 @@ void CMSComm::OnReceiveIdle()
     if (!m_pPort || !m_pPort->isOpen())
         return;
     // A late timer must not split a reply whose next byte is already here.
-    if (m_pPort->bytesAvailable() < m_nInBufferSize && HasPendingSystemBytes(*m_pPort)) {
+    if (m_pPort->bytesAvailable() < m_nInBufferSize && m_pendingSince.elapsed() < LongestWaitMsecs()
+        && HasPendingSystemBytes(*m_pPort)) {
         m_pIdleTimer->start(IdleGapMsecs());
         return;
     }
@@ -360,6 +366,11 @@ QString CMSComm::VanishedText() const
 QString CMSComm::PortLabel() const
 {
     return m_strLocation.isEmpty() ? QString::number(m_nCommPort) : m_strLocation;
+}
+
+int CMSComm::LongestWaitMsecs() const
+{
+    return 8 * IdleGapMsecs();
 }
 
 int CMSComm::IdleGapMsecs() const

@@ -3,6 +3,7 @@
 #include "serial/line_settings.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
@@ -70,9 +71,12 @@ private:
     QString PortLabel() const;
     QString VanishedText() const;
     int IdleGapMsecs() const;
+    int LongestWaitMsecs() const;
 
     std::unique_ptr<QSerialPort> m_pPort;
     std::unique_ptr<QTimer> m_pIdleTimer;
+    // Since the first byte not yet delivered arrived.
+    QElapsedTimer m_pendingSince;
     short m_nCommPort = 1;
     QString m_strLocation;
     short m_nInBufferSize = 1024;
