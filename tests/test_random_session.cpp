@@ -197,17 +197,17 @@ private:
 
     void UseTheIntervalList()
     {
+        // What opening the list does, without a popup the offscreen platform
+        // warns about on every opening.
         CDropDownComboBox* pList = Window().SweepPage().Controls().cmbInterval;
-        pList->showPopup();
-        pList->hidePopup();
+        Q_EMIT pList->DropDown();
         pList->setCurrentIndex(Draw(15) - 1);
     }
 
     void SwitchPorts()
     {
         CDropDownComboBox* pPorts = Window().Controls().cmbComPort;
-        pPorts->showPopup();
-        pPorts->hidePopup();
+        Q_EMIT pPorts->DropDown();
         // Mostly the board; now and then the port that is not there.
         const int nIndex = Draw(5) == 0 ? qMin(1, pPorts->count() - 1) : 0;
         pPorts->setCurrentIndex(nIndex);
