@@ -1,6 +1,7 @@
 #include "board/virtual_board.h"
 #include "protocol/frame.h"
 #include "protocol/send_frame.h"
+#include "serial/board_line.h"
 #include "serial/ms_comm.h"
 #include "serial/port_table.h"
 
@@ -23,10 +24,7 @@ private Q_SLOTS:
         ClearPreferredPorts();
         AddPreferredPort(m_pBoard->PortName(), QStringLiteral("virtual board"));
         g_msComm.Attach();
-        g_msComm.SetCommPort(1);
-        g_msComm.SetPortOpen(true);
-        g_msComm.SetSettings(QStringLiteral("9600,n,8,1"));
-        g_msComm.SetRThreshold(1);
+        SetUpBoardLine(g_msComm);
         m_received.clear();
         connect(&g_msComm, &CMSComm::OnComm, this, [this] {
             if (g_msComm.GetCommEvent() == CMSComm::kEventReceive)

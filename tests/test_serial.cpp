@@ -1,3 +1,4 @@
+#include "serial/board_line.h"
 #include "serial/comm_error.h"
 #include "serial/line_settings.h"
 #include "serial/ms_comm.h"
@@ -44,14 +45,7 @@ private:
         ClearPreferredPorts();
         AddPreferredPort(m_pPty->SlavePath(), QStringLiteral("test line"));
         g_msComm.Attach();
-        g_msComm.SetCommPort(1);
-        g_msComm.SetInBufferSize(1024);
-        g_msComm.SetOutBufferSize(512);
-        g_msComm.SetPortOpen(true);
-        g_msComm.SetInputMode(1);
-        g_msComm.SetSettings(QStringLiteral("9600,n,8,1"));
-        g_msComm.SetRThreshold(1);
-        g_msComm.SetInputLen(0);
+        SetUpBoardLine(g_msComm);
     }
 
     QByteArray ReceivedBytes() const

@@ -9,6 +9,7 @@
 #include "protocol/frame_texts.h"
 #include "protocol/reply_text.h"
 #include "protocol/send_frame.h"
+#include "serial/board_line.h"
 #include "serial/ms_comm.h"
 #include "serial/port_table.h"
 
@@ -87,15 +88,7 @@ void CDriversControlDlg::OnInitDialog()
 
 void CDriversControlDlg::SetUpSerialLink()
 {
-    g_msComm.SetCommPort(1);
-    g_msComm.SetInBufferSize(1024);
-    g_msComm.SetOutBufferSize(512);
-    if (!g_msComm.GetPortOpen())
-        g_msComm.SetPortOpen(true);
-    g_msComm.SetInputMode(1);
-    g_msComm.SetSettings(QStringLiteral("9600,n,8,1"));
-    g_msComm.SetRThreshold(1);
-    g_msComm.SetInputLen(0);
+    SetUpBoardLine(g_msComm);
 
     m_nCloseRetry = 0;
     g_bReplyArrived = 0;

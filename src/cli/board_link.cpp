@@ -2,6 +2,7 @@
 
 #include "board/virtual_board.h"
 #include "cli/run_output.h"
+#include "serial/board_line.h"
 #include "serial/comm_error.h"
 #include "serial/ms_comm.h"
 #include "serial/port_table.h"
@@ -30,14 +31,7 @@ void CBoardLink::Open(const CliOptions& options, CRunOutput& output)
 {
     output.SetPort(ChoosePort(options, output));
     g_msComm.Attach();
-    g_msComm.SetCommPort(1);
-    g_msComm.SetInBufferSize(1024);
-    g_msComm.SetOutBufferSize(512);
-    g_msComm.SetPortOpen(true);
-    g_msComm.SetInputMode(1);
-    g_msComm.SetSettings(QStringLiteral("9600,n,8,1"));
-    g_msComm.SetRThreshold(1);
-    g_msComm.SetInputLen(0);
+    SetUpBoardLine(g_msComm);
     if (m_pBoard && !options.boardSends.isEmpty())
         m_pBoard->SendRaw(options.boardSends);
 }
