@@ -237,9 +237,9 @@ short CMSComm::GetCommEvent() const
 void CMSComm::SetInputMode(long nMode)
 {
     RequireAttached("set the input mode");
+    // Both modes deliver the bytes as they came; only the value is checked.
     if (nMode != 0 && nMode != 1)
         throw CommError(QStringLiteral("Input mode %1 does not exist; 0 is text and 1 is binary.").arg(nMode));
-    m_nInputMode = nMode;
 }
 
 QString CMSComm::PortLocation() const

@@ -83,7 +83,6 @@ private:
     short m_nOutBufferSize = 512;
     short m_nInputLen = 0;
     short m_nRThreshold = 0;
-    long m_nInputMode = 0;
     LineSettings m_settings;
     short m_nCommEvent = 0;
     QString m_strLastEventText;
