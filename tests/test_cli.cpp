@@ -1,10 +1,14 @@
 #include "protocol/crc_text.h"
+#include "support/raw_pty.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTest>
+
+#include <unistd.h>
 
 namespace {
 
@@ -325,6 +329,28 @@ private Q_SLOTS:
         } else {
             QVERIFY(run.strOut.endsWith(QStringLiteral("port failure\n")));
         }
+    }
+
+    // A permission refusal needs a user without the root's rights: the tool
+    // runs as "nobody" against a pseudo-terminal that only root may open.
+    void portWithoutPermission()
+    {
+        if (::geteuid() != 0)
+            QSKIP("dropping to another user needs root");
+        const QString strSetpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+        if (strSetpriv.isEmpty())
+            QSKIP("setpriv is not installed");
+        RawPty pty;
+        QVERIFY(pty.IsOpen());
+        QProcess process;
+        process.start(strSetpriv, {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                                   QStringLiteral("--clear-groups"), QStringLiteral(VEVEVAR_CLI_PATH),
+                                   QStringLiteral("--port"), pty.SlavePath(), QStringLiteral("close")});
+        QVERIFY2(process.waitForFinished(kProcessMsecs), "the tool did not end");
+        const QString strErr = QString::fromUtf8(process.readAllStandardError());
+        QCOMPARE(process.exitCode(), 4);
+        QVERIFY2(strErr.contains(pty.SlavePath()), qPrintable(strErr));
+        QVERIFY2(strErr.contains(QStringLiteral("dialout")), qPrintable(strErr));
     }
 
     void monitorShowsWhatArrives_data()
