@@ -33,6 +33,12 @@ configure_and_build() {
     local dir=$1
     shift
     echo "Building in ${dir#"$ROOT"/} ..."
-    cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-    cmake --build "$dir" -- -j"$(nproc)"
+    mkdir -p "$dir"
+    # The compiler's output goes to a log, shown only when the build fails.
+    if ! { cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" &&
+        cmake --build "$dir" -- -j"$(nproc)"; } >"$dir/build.log" 2>&1; then
+        tail -n 40 "$dir/build.log" >&2
+        echo "The build failed; the whole log is ${dir#"$ROOT"/}/build.log" >&2
+        return 1
+    fi
 }
