@@ -19,6 +19,14 @@ struct ReceivedEvent {
     QByteArray input;
 };
 
+QByteArray StreamBytes(int nBytes)
+{
+    QByteArray stream(nBytes, Qt::Uninitialized);
+    for (int i = 0; i < nBytes; ++i)
+        stream[i] = static_cast<char>(i);
+    return stream;
+}
+
 QString ThrownText(const std::function<void()>& operation)
 {
     try {
@@ -46,6 +54,16 @@ private:
         AddPreferredPort(m_pPty->SlavePath(), QStringLiteral("test line"));
         g_msComm.Attach();
         SetUpBoardLine(g_msComm);
+    }
+
+    // A byte every half millisecond, from a thread of its own: never the
+    // quiet that ends a reply, and far short of a full buffer.
+    void WriteSlowly(const QByteArray& stream)
+    {
+        for (const char byte : stream) {
+            m_pPty->Write(QByteArray(1, byte));
+            std::this_thread::sleep_for(std::chrono::microseconds(500));
+        }
     }
 
     QByteArray ReceivedBytes() const
@@ -140,21 +158,38 @@ private Q_SLOTS:
 
     void lineThatNeverFallsQuietStillRaisesEvents()
     {
-        // A byte every half millisecond for 150 ms, from a thread of its own:
-        // never the quiet that ends a reply, and far short of a full buffer.
-        QByteArray stream(300, Qt::Uninitialized);
-        for (int i = 0; i < stream.size(); ++i)
-            stream[i] = static_cast<char>(i);
-        std::thread writer([this, &stream] {
-            for (const char byte : std::as_const(stream)) {
-                m_pPty->Write(QByteArray(1, byte));
-                std::this_thread::sleep_for(std::chrono::microseconds(500));
-            }
-        });
+        const QByteArray stream = StreamBytes(300);
+        std::thread writer([this, &stream] { WriteSlowly(stream); });
         QTRY_COMPARE_WITH_TIMEOUT(ReceivedBytes().size(), stream.size(), 10000);
         writer.join();
         QCOMPARE(ReceivedBytes(), stream);
         QVERIFY2(m_events.size() >= 3, qPrintable(QString::number(m_events.size())));
+
+        // Once the line has fallen quiet, a lone reply is one event again.
+        QTest::qWait(100);
+        m_events.clear();
+        m_pPty->Write(QByteArray::fromHex("4F4B"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_events.size(), 1, 5000);
+        QTest::qWait(50);
+        QCOMPARE(m_events.size(), 1);
+        QCOMPARE(m_events.first().input, QByteArray::fromHex("4F4B"));
+    }
+
+    void deviceVanishingMidStreamIsOneDisconnect()
+    {
+        const QByteArray stream = StreamBytes(300);
+        std::thread writer([this, &stream] {
+            WriteSlowly(stream);
+            m_pPty->Close();
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(!g_msComm.GetPortOpen(), 10000);
+        writer.join();
+        QTest::qWait(300);
+        QCOMPARE(m_events.last().nEvent, CMSComm::kEventDisconnected);
+        for (qsizetype i = 0; i + 1 < m_events.size(); ++i)
+            QCOMPARE(m_events[i].nEvent, CMSComm::kEventReceive);
+        QVERIFY(m_events.size() >= 3);
+        QVERIFY(stream.startsWith(ReceivedBytes()));
     }
 
     void vanishedDeviceIsOneDisconnect()

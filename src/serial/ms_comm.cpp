@@ -2,6 +2,7 @@
 
 #include "serial/comm_error.h"
 #include "serial/port_table.h"
+#include "serial/read_wakeup.h"
 
 #include <QSerialPort>
 #include <QTimer>
@@ -63,16 +64,21 @@ void CMSComm::Attach()
     m_pIdleTimer = std::make_unique<QTimer>();
     m_pIdleTimer->setSingleShot(true);
     m_pIdleTimer->setTimerType(Qt::PreciseTimer);
+    m_pDrainTimer = std::make_unique<QTimer>();
+    m_pDrainTimer->setTimerType(Qt::PreciseTimer);
     connect(m_pPort.get(), &QSerialPort::readyRead, this, &CMSComm::OnReadyRead);
     connect(m_pPort.get(), &QSerialPort::errorOccurred, this,
             [this](QSerialPort::SerialPortError error) { OnPortError(error); });
     connect(m_pIdleTimer.get(), &QTimer::timeout, this, &CMSComm::OnReceiveIdle);
+    connect(m_pDrainTimer.get(), &QTimer::timeout, this, &CMSComm::OnDrainTick);
 }
 
 void CMSComm::Detach()
 {
     m_strVanishedText.clear();
     m_pIdleTimer.reset();
+    m_pDrainTimer.reset();
+    m_bStreaming = false;
     if (m_pPort) {
         m_pPort->disconnect(this);
         m_pPort.reset();
@@ -131,7 +137,7 @@ void CMSComm::SetPortOpen(bool bOpen)
     RequireAttached(bOpen ? "open the port" : "close the port");
     if (!bOpen) {
         m_strVanishedText.clear();
-        m_pIdleTimer->stop();
+        StopReceiving();
         if (m_pPort->isOpen())
             m_pPort->close();
         return;
@@ -209,7 +215,7 @@ void CMSComm::SetOutput(const QByteArray& bytes)
         // report of it, so the disconnect raises no event of its own.
         m_strVanishedText = VanishedText();
         m_bClosePending = false;
-        m_pIdleTimer->stop();
+        StopReceiving();
         m_pPort->close();
         throw CommError(m_strVanishedText);
     }
@@ -224,7 +230,8 @@ QByteArray CMSComm::GetInput()
     RequireOpen("read from");
     const qint64 nLimit = m_nInputLen > 0 ? std::min(m_nInputLen, m_nInBufferSize) : m_nInBufferSize;
     const QByteArray bytes = m_pPort->read(nLimit);
-    if (m_nRThreshold > 0 && m_pPort->bytesAvailable() > 0)
+    // While streaming, the next drain takes the rest.
+    if (m_nRThreshold > 0 && !m_bStreaming && m_pPort->bytesAvailable() > 0)
         m_pIdleTimer->start(IdleGapMsecs());
     return bytes;
 }
@@ -285,13 +292,26 @@ void CMSComm::OnReadyRead()
 {
     if (m_nRThreshold <= 0)
         return;
+    const bool bFull = m_pPort->bytesAvailable() >= m_nInBufferSize;
+    if (m_bStreaming) {
+        m_bArrivedSinceDrain = true;
+        if (bFull)
+            RaiseEvent(kEventReceive, QString());
+        return;
+    }
     if (!m_pIdleTimer->isActive())
         m_pendingSince.start();
-    // A line that never falls quiet still raises events: a full buffer, or
-    // bytes held for as long as a reply many times longer than the board's
-    // would take, go out without waiting for the gap.
-    if (m_pPort->bytesAvailable() >= m_nInBufferSize || m_pendingSince.elapsed() >= LongestWaitMsecs()) {
+    if (bFull) {
         m_pIdleTimer->stop();
+        OnReceiveIdle();
+        return;
+    }
+    // Bytes held for as long as a reply many times longer than the board's
+    // would take: the line is streaming, and waiting for the gap would hold
+    // the newest bytes back without end.
+    if (m_pendingSince.elapsed() >= LongestWaitMsecs()) {
+        m_pIdleTimer->stop();
+        BeginStreaming();
         OnReceiveIdle();
         return;
     }
@@ -312,6 +332,52 @@ void CMSComm::OnReceiveIdle()
         RaiseEvent(kEventReceive, QString());
 }
 
+void CMSComm::BeginStreaming()
+{
+    if (!SetReadWakeupBytes(m_pPort->handle(), kMostReadWakeupBytes))
+        return;
+    m_bStreaming = true;
+    m_bArrivedSinceDrain = false;
+    m_pDrainTimer->start(DrainMsecs());
+}
+
+void CMSComm::EndStreaming()
+{
+    if (!m_bStreaming)
+        return;
+    m_bStreaming = false;
+    m_pDrainTimer->stop();
+    if (m_pPort->isOpen())
+        SetReadWakeupBytes(m_pPort->handle(), 0);
+}
+
+void CMSComm::OnDrainTick()
+{
+    if (!m_pPort->isOpen()) {
+        EndStreaming();
+        return;
+    }
+    if (HasPendingSystemBytes(*m_pPort)) {
+        // The port object takes in only what the system reports readable.
+        SetReadWakeupBytes(m_pPort->handle(), 0);
+        m_pPort->waitForReadyRead(0);
+        if (m_pPort->isOpen())
+            SetReadWakeupBytes(m_pPort->handle(), kMostReadWakeupBytes);
+    } else if (!m_bArrivedSinceDrain) {
+        // Quiet for a whole drain period: back to waking at the first byte.
+        EndStreaming();
+    }
+    m_bArrivedSinceDrain = false;
+    if (m_pPort->isOpen() && m_pPort->bytesAvailable() >= std::max<short>(1, m_nRThreshold))
+        RaiseEvent(kEventReceive, QString());
+}
+
+void CMSComm::StopReceiving()
+{
+    m_pIdleTimer->stop();
+    EndStreaming();
+}
+
 void CMSComm::OnPortError(int nError)
 {
     switch (static_cast<QSerialPort::SerialPortError>(nError)) {
@@ -327,7 +393,7 @@ void CMSComm::OnPortError(int nError)
         // is closed; close it once, outside the port's own call stack.
         if (m_pPort->isOpen() && !m_bClosePending) {
             m_bClosePending = true;
-            m_pIdleTimer->stop();
+            StopReceiving();
             QMetaObject::invokeMethod(this, &CMSComm::CloseVanishedPort, Qt::QueuedConnection);
         }
         return;
@@ -370,7 +436,12 @@ QString CMSComm::PortLabel() const
 
 int CMSComm::LongestWaitMsecs() const
 {
-    return 8 * IdleGapMsecs();
+    return 4 * IdleGapMsecs();
+}
+
+int CMSComm::DrainMsecs() const
+{
+    return 4 * IdleGapMsecs();
 }
 
 int CMSComm::IdleGapMsecs() const

@@ -15,7 +15,9 @@ class QTimer;
 // The serial link: one operation per property of the original serial
 // control, over a QSerialPort. Refused operations throw CommError.
 // Received bytes with no idle gap of about 3.5 character times between them
-// are delivered as one receive event, so a reply is not split.
+// are delivered as one receive event, so a reply is not split. A line that
+// does not fall quiet for a long while is taken in on a timer instead, one
+// event per few reports rather than a wake-up for every one.
 class CMSComm : public QObject {
     Q_OBJECT
 
@@ -65,6 +67,10 @@ private:
     void ApplySettings();
     void OnReadyRead();
     void OnReceiveIdle();
+    void BeginStreaming();
+    void EndStreaming();
+    void OnDrainTick();
+    void StopReceiving();
     void OnPortError(int nError);
     void CloseVanishedPort();
     void RaiseEvent(short nEvent, const QString& strText);
@@ -72,9 +78,11 @@ private:
     QString VanishedText() const;
     int IdleGapMsecs() const;
     int LongestWaitMsecs() const;
+    int DrainMsecs() const;
 
     std::unique_ptr<QSerialPort> m_pPort;
     std::unique_ptr<QTimer> m_pIdleTimer;
+    std::unique_ptr<QTimer> m_pDrainTimer;
     // Since the first byte not yet delivered arrived.
     QElapsedTimer m_pendingSince;
     short m_nCommPort = 1;
@@ -90,6 +98,9 @@ private:
     // that one fault reads the same wherever it surfaces.
     QString m_strVanishedText;
     bool m_bClosePending = false;
+    // The system holds received bytes until the drain timer takes them in.
+    bool m_bStreaming = false;
+    bool m_bArrivedSinceDrain = false;
 };
 
 extern CMSComm g_msComm;
