@@ -187,6 +187,17 @@ private Q_SLOTS:
         QCOMPARE(g_bReplyArrived, 1);
     }
 
+    void displayEndsOnTheLatestOfQuickReplies()
+    {
+        // The second reply comes while the display is still resting from the first.
+        Fixture().Board().SendRaw(QByteArray::fromHex("4F4B"));
+        QTRY_COMPARE_WITH_TIMEOUT(g_strReply, QStringLiteral("4F 4B "), 5000);
+        QTest::qWait(20);
+        Fixture().Board().SendRaw(QByteArray::fromHex("19999999"));
+        QTRY_COMPARE_WITH_TIMEOUT(g_strReply, QStringLiteral("19 99 99 99 "), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(DisplayText(Fixture()), QStringLiteral("19 99 99 99 "), 5000);
+    }
+
     void replyWrittenByteByByteStaysWhole_data()
     {
         QTest::addColumn<int>("gapMs");

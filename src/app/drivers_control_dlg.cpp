@@ -20,7 +20,7 @@ namespace {
 
 constexpr int kCloseWatchMsecs = 200;
 // At most ten repaints a second of the receive display.
-constexpr int kReceivePaintMsecs = 100;
+constexpr int kReceivePaintMsecs = 250;
 constexpr int kCloseResendLimit = 8;
 // An event carries at most this many bytes; the input buffer is smaller.
 constexpr qsizetype kReceiveBufferBytes = 2048;
@@ -105,7 +105,7 @@ void CDriversControlDlg::UpdateData()
 }
 
 // A lone reply is shown at once; while replies stream in, the display takes
-// the latest at most ten times a second. Laying out and painting the text for
+// the latest at most four times a second. Laying out and painting the text for
 // every reply cost more than everything else the window does with them.
 void CDriversControlDlg::UpdateDataPaced()
 {
