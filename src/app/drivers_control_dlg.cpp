@@ -19,7 +19,7 @@
 namespace {
 
 constexpr int kCloseWatchMsecs = 200;
-// At most ten repaints a second of the receive display.
+// At most four repaints a second of the receive display.
 constexpr int kReceivePaintMsecs = 250;
 constexpr int kCloseResendLimit = 8;
 // An event carries at most this many bytes; the input buffer is smaller.
