@@ -5,6 +5,7 @@
 #include "serial/port_table.h"
 #include "support/raw_pty.h"
 
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -53,7 +54,8 @@ private:
         ClearPreferredPorts();
         AddPreferredPort(m_pPty->SlavePath(), QStringLiteral("test line"));
         g_msComm.Attach();
-        SetUpBoardLine(g_msComm);
+        const QString strRefusal = ThrownText([] { SetUpBoardLine(g_msComm); });
+        QVERIFY2(strRefusal.isEmpty(), qPrintable(strRefusal));
     }
 
     // A byte every half millisecond, from a thread of its own: never the
@@ -160,8 +162,9 @@ private Q_SLOTS:
     {
         const QByteArray stream = StreamBytes(300);
         std::thread writer([this, &stream] { WriteSlowly(stream); });
+        // A failed check returns early; the writer must still be joined.
+        const auto joinWriter = qScopeGuard([&writer] { writer.join(); });
         QTRY_COMPARE_WITH_TIMEOUT(ReceivedBytes().size(), stream.size(), 10000);
-        writer.join();
         QCOMPARE(ReceivedBytes(), stream);
         QVERIFY2(m_events.size() >= 3, qPrintable(QString::number(m_events.size())));
 
@@ -182,8 +185,8 @@ private Q_SLOTS:
             WriteSlowly(stream);
             m_pPty->Close();
         });
+        const auto joinWriter = qScopeGuard([&writer] { writer.join(); });
         QTRY_VERIFY_WITH_TIMEOUT(!g_msComm.GetPortOpen(), 10000);
-        writer.join();
         QTest::qWait(300);
         QCOMPARE(m_events.last().nEvent, CMSComm::kEventDisconnected);
         for (qsizetype i = 0; i + 1 < m_events.size(); ++i)
@@ -252,7 +255,9 @@ private Q_SLOTS:
                 break;
             case 3:
                 g_msComm.SetPortOpen(false);
-                AddPreferredPort(QStringLiteral("/dev/vevevar-no-such-device"), QString());
+                // Named per process: two runs at once would contend for one lock file.
+                AddPreferredPort(QStringLiteral("/dev/vevevar-no-such-device-%1").arg(QCoreApplication::applicationPid()),
+                                 QString());
                 g_msComm.SetCommPort(2);
                 g_msComm.SetPortOpen(true);
                 break;
