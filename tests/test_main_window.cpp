@@ -96,6 +96,22 @@ private Q_SLOTS:
         QVERIFY(Fixture().FrameTexts().isEmpty());
     }
 
+    void earlierAcknowledgementDoesNotAnswerANewClose()
+    {
+        Ui().btnClose->click();
+        QTRY_COMPARE_WITH_TIMEOUT(g_bCloseAcked, 1, 5000);
+        QCOMPARE(g_strReply, QStringLiteral("4F 4B "));
+
+        g_bCloseAcked = 0;
+        Fixture().Board().ClearFrames();
+        Fixture().Board().StaySilent(100);
+        Ui().btnClose->click();
+        QTRY_COMPARE_WITH_TIMEOUT(Fixture().FrameTexts().size(), 10, 10000);
+        QTest::qWait(700);
+        QCOMPARE(Fixture().FrameTexts(), QStringList(QList<QString>(10, kCloseFrame)));
+        QCOMPARE(g_bCloseAcked, 0);
+    }
+
     void closeWatchResendsUntilAcknowledged_data()
     {
         QTest::addColumn<int>("fault");

@@ -226,13 +226,17 @@ private Q_SLOTS:
         QCOMPARE(Counts(Fixture().Board().Frames()), (QStringList{"00", "01", "02", "03", "03", "04", "05", "06"}));
     }
 
-    void staleAcknowledgementEndsTheWatch()
+    void earlierAcknowledgementDoesNotAnswerANewFrame()
     {
-        Fixture().Board().StaySilent(100);
-        g_strReply = QStringLiteral("4F 4B ");
         QTest::mouseClick(Ui().btnSend, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(!Page().IsWatchRunning(), 5000);
-        QCOMPARE(Fixture().FrameTexts(), QStringList{kStartUpFrame});
+        QCOMPARE(g_strReply, QStringLiteral("4F 4B "));
+
+        Fixture().Board().ClearFrames();
+        Fixture().Board().StaySilent(100);
+        QTest::mouseClick(Ui().btnSend, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!Page().IsWatchRunning(), 5000);
+        QCOMPARE(Counts(Fixture().Board().Frames()), (QStringList{"00", "01", "02", "03", "04", "05", "06"}));
     }
 
     void sendClearsTheSweepFlags()

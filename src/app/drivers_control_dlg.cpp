@@ -158,13 +158,15 @@ void CDriversControlDlg::SendCloseFrame()
     UpdateData();
     m_strFrame = ComposeFrame(0, QStringLiteral("40"), {{"control code", 0x80, 1}});
     SendFrame(m_strFrame);
+    m_nRepliesBeforeFrame = g_nReceiveEvents;
     m_bCloseDone = false;
 }
 
 void CDriversControlDlg::OnCloseWatchTick()
 {
     if (!m_bCloseDone) {
-        if (IsAcknowledgement(g_strReply)) {
+        // The text may still be the answer to an earlier frame.
+        if (g_nReceiveEvents != m_nRepliesBeforeFrame && IsAcknowledgement(g_strReply)) {
             m_nCloseRetry = 0;
             m_bCloseDone = true;
             m_bCloseRetrying = false;
@@ -238,6 +240,7 @@ void CDriversControlDlg::OnComm()
         m_strReceiveData.clear();
         g_strReply.clear();
         g_bReplyArrived = 1;
+        ++g_nReceiveEvents;
         m_strReceiveData = ReplyText(g_msComm.GetInput().left(kReceiveBufferBytes));
         g_strReply = m_strReceiveData;
     }

@@ -48,6 +48,8 @@ private:
     QString m_strFrame;
     bool m_bCloseRetrying = false;
     bool m_bCloseDone = false;
+    // g_nReceiveEvents when the last Close frame went out.
+    quint64 m_nRepliesBeforeFrame = 0;
     QString m_strReceiveData;
     // Timer 3 of the window: the Close acknowledgement watch.
     QTimer m_timerCloseWatch;

@@ -150,6 +150,7 @@ void CSinglePointPage::OnSend()
                                     {{"tuning word", FrequencyToTuningWord(m_fFrequency), 4},
                                      {"amplitude word", AmplitudeToWord(m_fAmplitude, kSinglePointAmplitudeScale), 2}});
     SendFrame(strFrame);
+    m_nRepliesBeforeFrame = g_nReceiveEvents;
 
     m_bSendDone = false;
     if (!m_bSendRetrying)
@@ -159,8 +160,9 @@ void CSinglePointPage::OnSend()
 void CSinglePointPage::OnTimer()
 {
     if (!m_bSendDone) {
-        // The latest reply may answer an earlier frame: the board names none.
-        if (IsAcknowledgement(g_strReply)) {
+        // The board names no frame in its answer, so only a reply that came
+        // after this frame went out can answer it.
+        if (g_nReceiveEvents != m_nRepliesBeforeFrame && IsAcknowledgement(g_strReply)) {
             m_nSendRetry = 0;
             m_bSendDone = true;
             m_bSendRetrying = false;

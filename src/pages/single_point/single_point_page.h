@@ -43,6 +43,8 @@ private:
     bool m_bSendDone = false;
     // Set while the watch itself resends, so that Send keeps its rhythm.
     bool m_bSendRetrying = false;
+    // g_nReceiveEvents when the last frame went out.
+    quint64 m_nRepliesBeforeFrame = 0;
     // Timer 1 of the page: the acknowledgement watch.
     QTimer m_timerWatch;
 };
