@@ -1,7 +1,8 @@
-#include "app/globals.h"
-#include "app/message_box.h"
+#include "pages/message_box.h"
+#include "pages/run_flags.h"
 #include "serial/ms_comm.h"
 #include "serial/port_table.h"
+#include "serial/reply_state.h"
 #include "support/window_on_board.h"
 
 #include <QTest>

@@ -1,6 +1,7 @@
-#include "app/globals.h"
+#include "pages/run_flags.h"
 #include "serial/ms_comm.h"
 #include "serial/port_table.h"
+#include "serial/reply_state.h"
 #include "support/window_on_board.h"
 
 #include <QSerialPort>

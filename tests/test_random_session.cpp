@@ -1,8 +1,9 @@
-#include "app/globals.h"
-#include "app/message_box.h"
+#include "pages/message_box.h"
+#include "pages/run_flags.h"
 #include "protocol/frame.h"
 #include "serial/ms_comm.h"
 #include "serial/port_table.h"
+#include "serial/reply_state.h"
 #include "support/window_on_board.h"
 
 #include <QElapsedTimer>
@@ -294,7 +295,10 @@ private Q_SLOTS:
             : 20261207u;
         m_random.seed(m_nSeed);
         m_pFixture = std::make_unique<WindowOnBoard>();
-        AddPreferredPort(QStringLiteral("/dev/vevevar-missing-device"), QStringLiteral("a port that is not there"));
+        // Named for this process: the serial stack locks a port by its name,
+        // and other tests open a missing device of their own at the same time.
+        AddPreferredPort(QStringLiteral("/dev/vevevar-missing-session-%1").arg(QCoreApplication::applicationPid()),
+                         QStringLiteral("a port that is not there"));
         Fixture().SetWhileMessageOpen([this](const QString& strText) { OnMessage(strText); });
     }
     void cleanup() { m_pFixture.reset(); }

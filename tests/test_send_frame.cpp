@@ -1,9 +1,9 @@
 #include "board/virtual_board.h"
 #include "protocol/frame.h"
-#include "protocol/send_frame.h"
 #include "serial/board_line.h"
 #include "serial/ms_comm.h"
 #include "serial/port_table.h"
+#include "serial/send_frame.h"
 
 #include <QTest>
 

@@ -1,7 +1,8 @@
-#include "app/globals.h"
-#include "pages/sweep/reported_frequency.h"
+#include "pages/run_flags.h"
 #include "protocol/crc_text.h"
+#include "protocol/reported_word.h"
 #include "serial/ms_comm.h"
+#include "serial/reply_state.h"
 #include "support/window_on_board.h"
 
 #include <QDeadlineTimer>

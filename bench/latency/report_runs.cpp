@@ -1,6 +1,7 @@
 #include "latency/report_runs.h"
 
-#include "app/globals.h"
+#include "pages/run_flags.h"
+#include "serial/reply_state.h"
 #include "encoding/number_text.h"
 #include "encoding/words.h"
 #include "latency/session.h"

@@ -1,6 +1,6 @@
 #include "latency/session.h"
 
-#include "app/message_box.h"
+#include "pages/message_box.h"
 #include "serial/port_table.h"
 #include "support/probe_application.h"
 #include "support/run_until.h"

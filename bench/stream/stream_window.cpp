@@ -1,8 +1,9 @@
 #include "stream/stream_window.h"
 
 #include "app/drivers_control_dlg.h"
-#include "app/globals.h"
-#include "app/message_box.h"
+#include "pages/run_flags.h"
+#include "serial/reply_state.h"
+#include "pages/message_box.h"
 #include "serial/ms_comm.h"
 #include "serial/port_table.h"
 #include "support/clock.h"

@@ -2,26 +2,26 @@
 
 #include "app/about_dlg.h"
 #include "app/app_icon.h"
-#include "app/globals.h"
-#include "app/handler_guard.h"
-#include "app/message_box.h"
-#include "protocol/frame.h"
-#include "protocol/frame_texts.h"
-#include "protocol/reply_text.h"
-#include "protocol/send_frame.h"
+#include "pages/handler_guard.h"
+#include "pages/message_box.h"
+#include "pages/port_fault.h"
+#include "pages/run_flags.h"
+#include "protocol/frame_builders.h"
 #include "serial/board_line.h"
 #include "serial/ms_comm.h"
 #include "serial/port_table.h"
+#include "serial/reply_state.h"
+#include "serial/send_frame.h"
 
 #include <QAction>
 #include <QSignalBlocker>
 
 namespace {
 
-constexpr int kCloseWatchMsecs = 200;
 // At most four repaints a second of the receive display.
 constexpr int kReceivePaintMsecs = 250;
-constexpr int kCloseResendLimit = 8;
+// Where each entry of the port list is, as it was when the list was read.
+constexpr int kPortLocationRole = Qt::UserRole;
 // An event carries at most this many bytes; the input buffer is smaller.
 constexpr qsizetype kReceiveBufferBytes = 2048;
 
@@ -29,21 +29,24 @@ constexpr qsizetype kReceiveBufferBytes = 2048;
 
 CDriversControlDlg::CDriversControlDlg(QWidget* pParent)
     : QDialog(pParent)
+    , m_watchClose(kCloseWatchPolicy, {m_nCloseRetry, m_bCloseDone, m_bCloseRetrying},
+                   [this](int nRetry) { return ComposeCloseFrame(nRetry); }, SendFrame)
 {
     m_ui.setupUi(this);
-    m_timerCloseWatch.setInterval(kCloseWatchMsecs);
-    // A coarse timer may tick 5% late, past the period the watch keeps.
-    m_timerCloseWatch.setTimerType(Qt::PreciseTimer);
-    connect(&m_timerCloseWatch, &QTimer::timeout, this, [this] { RunGuarded(this, [this] { OnCloseWatchTick(); }, HandlerOrigin::Watch); });
+    connect(&m_watchClose, &CResendWatch::FrameWritten, this, [this](const QString& strFrame) { m_strFrame = strFrame; });
+    connect(&m_watchClose, &CResendWatch::Acknowledged, this, [] { g_bCloseAcked = 1; });
+    connect(&m_watchClose, &CResendWatch::SendFailed, this,
+            [this](const QString& strWhy, bool bPortFault) { ShowFailure(this, strWhy, bPortFault); });
     m_timerReceivePaint.setSingleShot(true);
     m_timerReceivePaint.setInterval(kReceivePaintMsecs);
     connect(&m_timerReceivePaint, &QTimer::timeout, this, [this] { OnReceivePaintDue(); });
     connect(m_ui.tabPages, &QTabWidget::currentChanged, this, [this](int nItem) { OnSelchangeTab(nItem); });
-    connect(m_ui.btnClose, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { OnClose(); }); });
+    connect(m_ui.btnClose, &QPushButton::clicked, this,
+            [this] { RunGuarded(this, [this] { OnClose(); }, HandlerOrigin::Operator); });
     connect(m_ui.btnEmpty, &QPushButton::clicked, this, [this] { OnEmpty(); });
     connect(m_ui.cmbComPort, &CDropDownComboBox::DropDown, this, [this] { OnDropdownComPort(); });
     connect(m_ui.cmbComPort, &QComboBox::activated, this,
-            [this](int nIndex) { RunGuarded(this, [this, nIndex] { OnSelchangeComPort(nIndex); }); });
+            [this](int nIndex) { RunGuarded(this, [this, nIndex] { OnSelchangeComPort(nIndex); }, HandlerOrigin::Operator); });
     connect(&g_msComm, &CMSComm::OnComm, this, [this] { RunGuarded(this, [this] { OnComm(); }); });
     OnInitDialog();
 }
@@ -57,6 +60,7 @@ CDriversControlDlg::~CDriversControlDlg()
 void CDriversControlDlg::OnInitDialog()
 {
     g_msComm.Attach();
+    ForgetShownPortFault();
 
     // No platform lets a program extend the title bar's menu portably, so the
     // About entry lives in the window's context menu.
@@ -144,56 +148,17 @@ void CDriversControlDlg::OnSelchangeTab(int nItem)
     }
 }
 
+// Armed here, so that the sweep page learns when the board has stopped.
 void CDriversControlDlg::OnClose()
 {
-    SendCloseFrame();
-    // Armed here, so that the sweep page learns when the board has stopped.
-    if (!m_bCloseRetrying)
-        m_timerCloseWatch.start();
+    m_watchClose.Send();
 }
 
-void CDriversControlDlg::SendCloseFrame()
+QString CDriversControlDlg::ComposeCloseFrame(int nRetry)
 {
     m_strReceiveData.clear();
     UpdateData();
-    m_strFrame = ComposeFrame(0, QStringLiteral("40"), {{"control code", 0x80, 1}});
-    SendFrame(m_strFrame);
-    m_nRepliesBeforeFrame = g_nReceiveEvents;
-    m_bCloseDone = false;
-}
-
-void CDriversControlDlg::OnCloseWatchTick()
-{
-    if (!m_bCloseDone) {
-        // The text may still be the answer to an earlier frame.
-        if (g_nReceiveEvents != m_nRepliesBeforeFrame && IsAcknowledgement(g_strReply)) {
-            m_nCloseRetry = 0;
-            m_bCloseDone = true;
-            m_bCloseRetrying = false;
-            g_bCloseAcked = 1;
-            m_timerCloseWatch.stop();
-        } else {
-            ++m_nCloseRetry;
-            m_bCloseRetrying = true;
-            try {
-                SendCloseFrame();
-            } catch (...) {
-                // A port that refuses one resend refuses the next: end the
-                // watch before the failure is shown, or every tick shows it.
-                m_timerCloseWatch.stop();
-                m_bCloseDone = true;
-                m_bCloseRetrying = false;
-                m_nCloseRetry = 0;
-                throw;
-            }
-        }
-    }
-    if (m_nCloseRetry > kCloseResendLimit) {
-        m_bCloseDone = true;
-        m_timerCloseWatch.stop();
-        m_bCloseRetrying = false;
-        m_nCloseRetry = 0;
-    }
+    return CloseFrame(nRetry);
 }
 
 void CDriversControlDlg::OnEmpty()
@@ -208,6 +173,7 @@ void CDriversControlDlg::FillPortList(const QList<PortEntry>& table)
     for (int i = 0; i < table.size(); ++i) {
         m_ui.cmbComPort->insertItem(i, table[i].strName);
         m_ui.cmbComPort->setItemData(i, table[i].strDescription, Qt::ToolTipRole);
+        m_ui.cmbComPort->setItemData(i, table[i].strLocation, kPortLocationRole);
     }
 }
 
@@ -221,7 +187,8 @@ void CDriversControlDlg::OnSelchangeComPort(int nIndex)
 {
     if (g_msComm.GetPortOpen())
         g_msComm.SetPortOpen(false);
-    g_msComm.SetCommPort(static_cast<short>(nIndex + 1));
+    // The device the entry showed, even if another came or went since.
+    g_msComm.SetCommPort(static_cast<short>(nIndex + 1), m_ui.cmbComPort->itemData(nIndex, kPortLocationRole).toString());
     if (g_msComm.GetPortOpen())
         ShowMessageBox(this, QStringLiteral("cannot open serial port"));
     else
@@ -238,16 +205,13 @@ void CDriversControlDlg::OnComm()
     const short nEvent = g_msComm.GetCommEvent();
     if (nEvent == CMSComm::kEventReceive) {
         m_strReceiveData.clear();
-        g_strReply.clear();
-        g_bReplyArrived = 1;
-        ++g_nReceiveEvents;
-        m_strReceiveData = ReplyText(g_msComm.GetInput().left(kReceiveBufferBytes));
-        g_strReply = m_strReceiveData;
+        TakeReceivedReply(kReceiveBufferBytes);
+        m_strReceiveData = g_strReply;
     }
     UpdateDataPaced();
     // Beyond refreshing the display: a device that went away must be told.
     if (nEvent == CMSComm::kEventDisconnected || nEvent == CMSComm::kEventPortError)
-        ShowMessageBox(this, g_msComm.LastEventText());
+        ShowPortFault(this, g_msComm.LastEventText());
 }
 
 void CDriversControlDlg::OnAbout()

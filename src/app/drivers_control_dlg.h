@@ -3,6 +3,7 @@
 #include "pages/single_point/single_point_page.h"
 #include "pages/sweep/sweep_page.h"
 #include "serial/port_table.h"
+#include "serial/resend_watch.h"
 #include "ui_drivers_control_dlg.h"
 
 #include <QDialog>
@@ -37,8 +38,8 @@ private:
     void UpdateData();
     void UpdateDataPaced();
     void OnReceivePaintDue();
-    void OnCloseWatchTick();
-    void SendCloseFrame();
+    // Close up to its frame: the display emptied, the frame composed.
+    QString ComposeCloseFrame(int nRetry);
     void FillPortList(const QList<PortEntry>& table);
 
     Ui::CDriversControlDlg m_ui;
@@ -48,11 +49,9 @@ private:
     QString m_strFrame;
     bool m_bCloseRetrying = false;
     bool m_bCloseDone = false;
-    // g_nReceiveEvents when the last Close frame went out.
-    quint64 m_nRepliesBeforeFrame = 0;
     QString m_strReceiveData;
-    // Timer 3 of the window: the Close acknowledgement watch.
-    QTimer m_timerCloseWatch;
+    // The Close acknowledgement watch; declared after the counters it works on.
+    CResendWatch m_watchClose;
     // Paces the receive display while replies stream in.
     QTimer m_timerReceivePaint;
     bool m_bReceiveDisplayStale = false;

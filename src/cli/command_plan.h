@@ -1,25 +1,18 @@
 #pragma once
 
 #include "cli/cli_options.h"
+#include "serial/watch_policies.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 
-// How a command's frame is resent, as the window's watch for that frame does.
-struct WatchRules {
-    int nPeriodMsecs;
-    int nResendLimit;
-    // A watch that only counts refusals does nothing while no reply came.
-    bool bWaitsForReply;
-    bool bCountRises;
-};
-
 struct CommandPlan {
     // The frame text without its CRC, for a retry count.
     std::function<QString(int nRetry)> compose;
-    WatchRules rules;
+    // As the window's watch for that frame.
+    WatchPolicy policy;
     // What was corrected on the way, for the operator.
     QStringList notices;
 };

@@ -3,34 +3,65 @@
 #include "cli/run_output.h"
 #include "protocol/frame.h"
 #include "protocol/reply_text.h"
-#include "protocol/send_frame.h"
 #include "serial/comm_error.h"
 #include "serial/ms_comm.h"
+#include "serial/reply_state.h"
+#include "serial/send_frame.h"
 
 #include <utility>
+
+namespace {
+
+// More than one event can bring: the input buffer holds 1024.
+constexpr qsizetype kMostReplyBytes = 2048;
+
+} // namespace
 
 CFrameExchange::CFrameExchange(CommandPlan plan, int nTimeoutMsecs, CRunOutput& output)
     : m_plan(std::move(plan))
     , m_nTimeoutMsecs(nTimeoutMsecs)
     , m_output(output)
+    , m_watch(m_plan.policy, {m_nRetry, m_bDone, m_bRetrying}, m_plan.compose, SendFrame)
 {
-    m_timerWatch.setInterval(m_plan.rules.nPeriodMsecs);
     m_timerDeadline.setSingleShot(true);
-    connect(&m_timerWatch, &QTimer::timeout, this, [this] { Guarded([this] { OnTick(); }); });
+    m_timerLastAnswer.setSingleShot(true);
+    m_timerLastAnswer.setInterval(m_plan.policy.nPeriodMsecs);
     connect(&m_timerDeadline, &QTimer::timeout, this, [this] {
         Finish(ExitCode::NoAcknowledgement,
                NoAcknowledgementText(QStringLiteral("no acknowledgement within %1 ms").arg(m_nTimeoutMsecs)));
     });
-    connect(&g_msComm, &CMSComm::OnComm, this, [this] { Guarded([this] { OnComm(); }); });
+    connect(&m_timerLastAnswer, &QTimer::timeout, this, [this] {
+        Finish(ExitCode::NoAcknowledgement, NoAcknowledgementText(QStringLiteral("%1 resends unanswered").arg(m_nResends)));
+    });
+    connect(&m_watch, &CResendWatch::FrameWritten, this, [this](const QString& strFrame, int nRetry) {
+        if (m_output.FramesSent() > 0)
+            ++m_nResends;
+        m_output.FrameSent(nRetry, strFrame);
+    });
+    connect(&m_watch, &CResendWatch::Acknowledged, this, [this] { Finish(ExitCode::Success, QString()); });
+    connect(&m_watch, &CResendWatch::GaveUp, this, &CFrameExchange::OnGaveUp);
+    connect(&m_watch, &CResendWatch::SendFailed, this, [this](const QString& strWhy, bool bPortFault) {
+        Finish(bPortFault ? ExitCode::PortFailure : ExitCode::BadInput, strWhy);
+    });
+    connect(&g_msComm, &CMSComm::OnComm, this, [this] {
+        try {
+            OnComm();
+        } catch (const CommError& error) {
+            Finish(ExitCode::PortFailure, QString::fromStdString(error.what()));
+        }
+    });
 }
 
 void CFrameExchange::Start()
 {
     m_timerDeadline.start(m_nTimeoutMsecs);
-    Guarded([this] {
-        Send();
-        m_timerWatch.start();
-    });
+    try {
+        m_watch.Send();
+    } catch (const CommError& error) {
+        Finish(ExitCode::PortFailure, QString::fromStdString(error.what()));
+    } catch (const FrameFieldError& error) {
+        Finish(ExitCode::BadInput, QString::fromStdString(error.what()));
+    }
 }
 
 void CFrameExchange::OnComm()
@@ -44,37 +75,15 @@ void CFrameExchange::OnComm()
     }
     if (nEvent != CMSComm::kEventReceive)
         return;
-    const QByteArray bytes = g_msComm.GetInput();
-    m_output.Reply(bytes, std::nullopt);
-    m_strLastReply = ReplyText(bytes);
-    m_bReplySinceFrame = true;
-    // The acknowledgement names no frame: any one answers the latest.
-    if (IsAcknowledgement(m_strLastReply))
+    m_output.Reply(TakeReceivedReply(kMostReplyBytes), std::nullopt);
+    m_strLastReply = g_strReply;
+    if (m_timerLastAnswer.isActive() && IsAcknowledgement(g_strReply))
         Finish(ExitCode::Success, QString());
 }
 
-void CFrameExchange::OnTick()
+void CFrameExchange::OnGaveUp()
 {
-    if (m_bFinished || (m_plan.rules.bWaitsForReply && !m_bReplySinceFrame))
-        return;
-    // The last frame got its own tick, so an answer to it still counts.
-    if (m_nResends >= m_plan.rules.nResendLimit) {
-        Finish(ExitCode::NoAcknowledgement,
-               NoAcknowledgementText(QStringLiteral("%1 resends unanswered").arg(m_nResends)));
-        return;
-    }
-    ++m_nResends;
-    if (m_plan.rules.bCountRises)
-        ++m_nRetry;
-    Send();
-}
-
-void CFrameExchange::Send()
-{
-    QString strFrame = m_plan.compose(m_nRetry);
-    SendFrame(strFrame);
-    m_output.FrameSent(m_nRetry, strFrame);
-    m_bReplySinceFrame = false;
+    m_timerLastAnswer.start();
 }
 
 void CFrameExchange::Finish(ExitCode code, const QString& strMessage)
@@ -82,20 +91,10 @@ void CFrameExchange::Finish(ExitCode code, const QString& strMessage)
     if (m_bFinished)
         return;
     m_bFinished = true;
-    m_timerWatch.stop();
+    m_watch.Stop();
     m_timerDeadline.stop();
+    m_timerLastAnswer.stop();
     Q_EMIT Finished(code, strMessage);
-}
-
-void CFrameExchange::Guarded(const std::function<void()>& step)
-{
-    try {
-        step();
-    } catch (const CommError& error) {
-        Finish(ExitCode::PortFailure, QString::fromStdString(error.what()));
-    } catch (const FrameFieldError& error) {
-        Finish(ExitCode::BadInput, QString::fromStdString(error.what()));
-    }
 }
 
 QString CFrameExchange::NoAcknowledgementText(const QString& strWhy) const

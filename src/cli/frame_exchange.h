@@ -2,18 +2,18 @@
 
 #include "cli/command_plan.h"
 #include "cli/exit_code.h"
+#include "serial/resend_watch.h"
 
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
-#include <functional>
-
 class CRunOutput;
 
-// Sends a command's frame over g_msComm and resends it by the rules of the
-// window's watch for that frame, until the board acknowledges, the resends
-// are spent or the time is up.
+// Sends a command's frame over g_msComm through the watch the window uses
+// for that frame, until the board acknowledges, the resends are spent or the
+// time is up. What the tool adds: a script learns the outcome, so the last
+// frame gets one period for its answer before the run counts as refused.
 class CFrameExchange : public QObject {
     Q_OBJECT
 
@@ -27,20 +27,20 @@ Q_SIGNALS:
 
 private:
     void OnComm();
-    void OnTick();
-    void Send();
+    void OnGaveUp();
     void Finish(ExitCode code, const QString& strMessage);
-    void Guarded(const std::function<void()>& step);
     QString NoAcknowledgementText(const QString& strWhy) const;
 
     CommandPlan m_plan;
     int m_nTimeoutMsecs;
     CRunOutput& m_output;
-    QTimer m_timerWatch;
-    QTimer m_timerDeadline;
     int m_nRetry = 0;
+    bool m_bDone = false;
+    bool m_bRetrying = false;
+    CResendWatch m_watch;
+    QTimer m_timerDeadline;
+    QTimer m_timerLastAnswer;
     int m_nResends = 0;
-    bool m_bReplySinceFrame = false;
     QString m_strLastReply;
     bool m_bFinished = false;
 };

@@ -1,28 +1,9 @@
 #include "cli/monitor.h"
 
 #include "cli/run_output.h"
-#include "encoding/words.h"
-#include "protocol/reply_text.h"
+#include "protocol/reported_word.h"
 #include "serial/comm_error.h"
 #include "serial/ms_comm.h"
-
-namespace {
-
-constexpr int kMaxReportBytes = 4;
-
-// A report is one tuning word, first byte most significant; the
-// acknowledgement is not one, though it would decode to about 0.005 MHz.
-std::optional<float> ReportedFrequency(const QByteArray& bytes)
-{
-    if (bytes.isEmpty() || bytes.size() > kMaxReportBytes || IsAcknowledgement(ReplyText(bytes)))
-        return std::nullopt;
-    quint32 dwWord = 0;
-    for (const char byte : bytes)
-        dwWord = (dwWord << 8) | static_cast<quint8>(byte);
-    return TuningWordToFrequency(dwWord);
-}
-
-} // namespace
 
 CMonitor::CMonitor(CRunOutput& output)
     : m_output(output)

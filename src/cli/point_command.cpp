@@ -4,15 +4,10 @@
 #include "encoding/number_text.h"
 #include "encoding/text_parsing.h"
 #include "encoding/words.h"
-#include "protocol/frame.h"
+#include "protocol/frame_builders.h"
+#include "protocol/limits.h"
 
 namespace {
-
-constexpr WatchRules kPointWatch{200, 6, false, true};
-constexpr int kMinAmplitude = 0;
-constexpr int kMaxAmplitude = 4;
-constexpr int kMinFrequency = 10;
-constexpr int kMaxFrequency = 400;
 
 float ReadNumber(const CliOptions& options, const char* pszName, const char* pszUnit)
 {
@@ -29,42 +24,40 @@ float ReadNumber(const CliOptions& options, const char* pszName, const char* psz
 
 CommandPlan PlanPoint(const CliOptions& options)
 {
-    CommandPlan plan{{}, kPointWatch, {}};
+    CommandPlan plan{{}, kPointWatchPolicy, {}};
     float fAmplitude = ReadNumber(options, "amplitude", "volts");
     float fFrequency = ReadNumber(options, "frequency", "MHz");
 
     // The window checks integer parts only, so 4.5 V and 400.9 MHz pass; a
     // fraction below 0 V passes there too but its word would not fit.
     const int nAmplitude = IntegerPart(fAmplitude);
-    if (nAmplitude > kMaxAmplitude) {
+    if (nAmplitude > kHighestAmplitudeVolts) {
         plan.notices.append(QStringLiteral("amplitude %1 V is above %2 V; sending %2 V")
                                 .arg(FormatGeneral6(fAmplitude))
-                                .arg(kMaxAmplitude));
-        fAmplitude = kMaxAmplitude;
-    } else if (nAmplitude < kMinAmplitude || fAmplitude < 0.0f) {
+                                .arg(kHighestAmplitudeVolts));
+        fAmplitude = kHighestAmplitudeVolts;
+    } else if (nAmplitude < kLowestAmplitudeVolts || fAmplitude < 0.0f) {
         plan.notices.append(QStringLiteral("amplitude %1 V is below %2 V; sending %2 V")
                                 .arg(FormatGeneral6(fAmplitude))
-                                .arg(kMinAmplitude));
-        fAmplitude = kMinAmplitude;
+                                .arg(kLowestAmplitudeVolts));
+        fAmplitude = kLowestAmplitudeVolts;
     }
 
     const int nFrequency = IntegerPart(fFrequency);
-    if (nFrequency > kMaxFrequency) {
+    if (nFrequency > kHighestFrequencyMHz) {
         plan.notices.append(QStringLiteral("frequency %1 MHz is above %2 MHz; sending %2 MHz")
                                 .arg(FormatGeneral6(fFrequency))
-                                .arg(kMaxFrequency));
-        fFrequency = kMaxFrequency;
-    } else if (nFrequency < kMinFrequency) {
+                                .arg(kHighestFrequencyMHz));
+        fFrequency = kHighestFrequencyMHz;
+    } else if (nFrequency < kLowestFrequencyMHz) {
         plan.notices.append(QStringLiteral("frequency %1 MHz is below %2 MHz; sending %2 MHz")
                                 .arg(FormatGeneral6(fFrequency))
-                                .arg(kMinFrequency));
-        fFrequency = kMinFrequency;
+                                .arg(kLowestFrequencyMHz));
+        fFrequency = kLowestFrequencyMHz;
     }
 
     plan.compose = [fAmplitude, fFrequency](int nRetry) {
-        return ComposeFrame(nRetry, QStringLiteral("01"),
-                            {{"tuning word", FrequencyToTuningWord(fFrequency), 4},
-                             {"amplitude word", AmplitudeToWord(fAmplitude, kSinglePointAmplitudeScale), 2}});
+        return PointFrame(nRetry, FrequencyToTuningWord(fFrequency), AmplitudeToWord(fAmplitude, kSinglePointAmplitudeScale));
     };
     return plan;
 }

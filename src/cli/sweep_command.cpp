@@ -4,8 +4,10 @@
 #include "encoding/number_text.h"
 #include "encoding/text_parsing.h"
 #include "encoding/words.h"
-#include "pages/sweep/interval_table.h"
-#include "protocol/frame.h"
+#include "protocol/frame_builders.h"
+#include "protocol/interval_count.h"
+#include "protocol/interval_table.h"
+#include "protocol/limits.h"
 
 #include <QStringList>
 
@@ -14,11 +16,6 @@
 #include <utility>
 
 namespace {
-
-constexpr WatchRules kSweepWatch{50, 9, true, true};
-constexpr int kMinFrequency = 10;
-constexpr int kMaxFrequency = 400;
-constexpr float kMaxAmplitude = 4.0f;
 
 // The window reads the first nine characters as atoi does.
 int ReadWholeMegahertz(const CliOptions& options, const char* pszName, QStringList& notices)
@@ -30,15 +27,15 @@ int ReadWholeMegahertz(const CliOptions& options, const char* pszName, QStringLi
     if (!ScanInt(strText.left(9), nScanned)) {
         throw InputError(QStringLiteral("--%1 needs a whole number of MHz from %2 to %3; got \"%4\".")
                              .arg(strName)
-                             .arg(kMinFrequency)
-                             .arg(kMaxFrequency)
+                             .arg(kLowestFrequencyMHz)
+                             .arg(kHighestFrequencyMHz)
                              .arg(strText));
     }
     const int nRead = AtoiPrefix(strText);
     float fTyped = 0.0f;
     if (ScanFloat(strText, fTyped) && static_cast<double>(fTyped) != nRead)
         notices.append(QStringLiteral("%1 \"%2\" is read as %3 MHz").arg(strName, strText.trimmed()).arg(nRead));
-    const int nClamped = std::clamp(nRead, kMinFrequency, kMaxFrequency);
+    const int nClamped = std::clamp(nRead, kLowestFrequencyMHz, kHighestFrequencyMHz);
     if (nClamped != nRead) {
         notices.append(QStringLiteral("%1 %2 MHz is %3 %4 MHz; sending %4 MHz")
                            .arg(strName)
@@ -55,15 +52,18 @@ float ReadAmplitude(const CliOptions& options, QStringList& notices)
     float fAmplitude = 0.0f;
     if (!ScanFloat(strText, fAmplitude))
         throw InputError(QStringLiteral("--amplitude needs a number of volts; got \"%1\".").arg(strText));
-    if (fAmplitude > kMaxAmplitude) {
-        notices.append(QStringLiteral("amplitude %1 V is out of scale (above 4 V); sending 4 V")
-                           .arg(FormatGeneral6(fAmplitude)));
-        return kMaxAmplitude;
+    if (fAmplitude > kHighestAmplitudeVolts) {
+        notices.append(QStringLiteral("amplitude %1 V is out of scale (above %2 V); sending %2 V")
+                           .arg(FormatGeneral6(fAmplitude))
+                           .arg(kHighestAmplitudeVolts));
+        return kHighestAmplitudeVolts;
     }
     // Its word would be negative and too wide for the field.
-    if (fAmplitude < 0.0f) {
-        notices.append(QStringLiteral("amplitude %1 V is below 0 V; sending 0 V").arg(FormatGeneral6(fAmplitude)));
-        return 0.0f;
+    if (fAmplitude < kLowestAmplitudeVolts) {
+        notices.append(QStringLiteral("amplitude %1 V is below %2 V; sending %2 V")
+                           .arg(FormatGeneral6(fAmplitude))
+                           .arg(kLowestAmplitudeVolts));
+        return kLowestAmplitudeVolts;
     }
     return fAmplitude;
 }
@@ -85,21 +85,21 @@ int ReadStepCode(const CliOptions& options)
 int ReadIntervalCount(const CliOptions& options)
 {
     const QString strText = OptionText(options, "interval");
-    int nCount = 0;
-    // A negative count would reach the board as FFFFFFxx.
-    if (!ScanInt(strText, nCount) || nCount < 1) {
-        throw InputError(QStringLiteral("--interval needs a whole number of 20 ns units from 1 to %1; got \"%2\".")
+    try {
+        return IntervalCountToSend(strText);
+    } catch (const IntervalCountError&) {
+        throw InputError(QStringLiteral("--interval needs a whole number of 20 ns units from %1 to %2; got \"%3\".")
+                             .arg(kLowestIntervalCount)
                              .arg(INT_MAX)
                              .arg(strText));
     }
-    return nCount;
 }
 
 } // namespace
 
 CommandPlan PlanSweep(const CliOptions& options)
 {
-    CommandPlan plan{{}, kSweepWatch, {}};
+    CommandPlan plan{{}, kSweepWatchPolicy, {}};
     int nStart = ReadWholeMegahertz(options, "start", plan.notices);
     int nEnd = ReadWholeMegahertz(options, "end", plan.notices);
     if (nEnd < nStart) {
@@ -110,18 +110,14 @@ CommandPlan PlanSweep(const CliOptions& options)
     const float fAmplitude = ReadAmplitude(options, plan.notices);
     const int nStepCode = ReadStepCode(options);
     const int nInterval = ReadIntervalCount(options);
-    const int nCircular = options.bCircular ? 1 : 0;
 
-    const quint32 dwStartWord = FrequencyToTuningWord(static_cast<float>(nStart));
-    const quint32 dwEndWord = FrequencyToTuningWord(static_cast<float>(nEnd));
-    plan.compose = [=](int nRetry) {
-        return ComposeFrame(nRetry, QStringLiteral("03"),
-                            {{"start word", dwStartWord, 4},
-                             {"end word", dwEndWord, 4},
-                             {"amplitude word", AmplitudeToWord(fAmplitude, kSweepAmplitudeScale), 2},
-                             {"step code", nStepCode, 1},
-                             {"time interval", nInterval, 4},
-                             {"circular flag", nCircular, 1}});
-    };
+    SweepFrameFields fields;
+    fields.dwStartWord = FrequencyToTuningWord(static_cast<float>(nStart));
+    fields.dwEndWord = FrequencyToTuningWord(static_cast<float>(nEnd));
+    fields.nAmplitudeWord = AmplitudeToWord(fAmplitude, kSweepAmplitudeScale);
+    fields.nStepCode = nStepCode;
+    fields.nIntervalCount = nInterval;
+    fields.bCircular = options.bCircular;
+    plan.compose = [fields](int nRetry) { return SweepFrame(nRetry, fields); };
     return plan;
 }

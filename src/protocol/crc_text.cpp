@@ -1,5 +1,6 @@
 #include "protocol/crc_text.h"
 
+#include "protocol/hex_digits.h"
 #include "protocol/hex_text.h"
 
 #include <array>
@@ -36,8 +37,7 @@ QString CrcText(QString strText)
     QByteArray bytes;
     HexTextToBytes(strText, bytes);
     // By hand: asprintf cost as much as the CRC and the conversion together.
-    static constexpr char kDigits[] = "0123456789ABCDEF";
     const unsigned crc = Crc16Arc(bytes);
-    const char text[4] = {kDigits[(crc >> 12) & 0xF], kDigits[(crc >> 8) & 0xF], kDigits[(crc >> 4) & 0xF], kDigits[crc & 0xF]};
+    const char text[4] = {kHexDigits[(crc >> 12) & 0xF], kHexDigits[(crc >> 8) & 0xF], kHexDigits[(crc >> 4) & 0xF], kHexDigits[crc & 0xF]};
     return QString::fromLatin1(text, 4);
 }

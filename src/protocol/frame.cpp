@@ -1,12 +1,12 @@
 #include "protocol/frame.h"
 
+#include "protocol/commands.h"
 #include "protocol/crc_text.h"
 #include "protocol/frame_texts.h"
+#include "protocol/hex_digits.h"
 #include "protocol/hex_text.h"
 
 namespace {
-
-constexpr char kHexDigits[] = "0123456789ABCDEF";
 
 // Written digit by digit: formatting through QString::arg took most of the
 // time a frame needs.
@@ -73,14 +73,13 @@ QByteArray SealFrame(QString& strFrame)
 
 int FrameLengthForCommand(unsigned char command)
 {
-    switch (command) {
-    case 0x01:
+    switch (static_cast<Command>(command)) {
+    case Command::SinglePoint:
         return kFrameHeadBytes + 4 + 2 + kFrameTailBytes;
-    case 0x03:
+    case Command::Sweep:
         return kFrameHeadBytes + 4 + 4 + 2 + 1 + 4 + 1 + kFrameTailBytes;
-    case 0x40:
+    case Command::Control:
         return kFrameHeadBytes + 1 + kFrameTailBytes;
-    default:
-        return 0;
     }
+    return 0;
 }

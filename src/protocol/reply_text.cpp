@@ -1,16 +1,16 @@
 #include "protocol/reply_text.h"
 
+#include "protocol/hex_digits.h"
 #include "protocol/hex_text.h"
 
 QString ReplyText(const QByteArray& bytes)
 {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
     QString strText;
     strText.reserve(bytes.size() * 3);
     for (const char byte : bytes) {
         const auto value = static_cast<unsigned char>(byte);
-        strText += QLatin1Char(kDigits[value >> 4]);
-        strText += QLatin1Char(kDigits[value & 0x0F]);
+        strText += QLatin1Char(kHexDigits[value >> 4]);
+        strText += QLatin1Char(kHexDigits[value & 0x0F]);
         strText += QLatin1Char(' ');
     }
     return strText;

@@ -8,15 +8,8 @@
 // happened and, where it helps, what the operator can do about it.
 class CommError : public std::runtime_error {
 public:
-    explicit CommError(const QString& strDescription, bool bAlreadyReported = false)
+    explicit CommError(const QString& strDescription)
         : std::runtime_error(strDescription.toStdString())
-        , m_bAlreadyReported(bAlreadyReported)
     {
     }
-
-    // The operator has been told of this fault already (the port went away).
-    bool AlreadyReported() const { return m_bAlreadyReported; }
-
-private:
-    bool m_bAlreadyReported;
 };

@@ -3,21 +3,17 @@
 #include "serial/line_settings.h"
 
 #include <QByteArray>
-#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
 #include <memory>
 
+class CReplyGrouping;
 class QSerialPort;
-class QTimer;
 
 // The serial link: one operation per property of the original serial
-// control, over a QSerialPort. Refused operations throw CommError.
-// Received bytes with no idle gap of about 3.5 character times between them
-// are delivered as one receive event, so a reply is not split. A line that
-// does not fall quiet for a long while is taken in on a timer instead, one
-// event per few reports rather than a wake-up for every one.
+// control, over a QSerialPort. Refused operations throw CommError. When
+// received bytes raise an event is CReplyGrouping's business.
 class CMSComm : public QObject {
     Q_OBJECT
 
@@ -37,9 +33,11 @@ public:
     // goes; until then every operation throws.
     void Attach();
     void Detach();
-    bool IsAttached() const;
 
     void SetCommPort(short nPort);
+    // CommPort n on the device the port list showed for it, so that a device
+    // that came or went since the list was read does not shift the choice.
+    void SetCommPort(short nPort, const QString& strLocation);
     short GetCommPort() const;
     void SetInBufferSize(short nBytes);
     void SetInputLen(short nBytes);
@@ -65,32 +63,18 @@ private:
     void RequireAttached(const char* pszOperation) const;
     void RequireOpen(const char* pszOperation) const;
     void ApplySettings();
-    void OnReadyRead();
-    void OnReceiveIdle();
-    void BeginStreaming();
-    void EndStreaming();
-    void OnDrainTick();
-    void StopReceiving();
     void OnPortError(int nError);
     void CloseVanishedPort();
     void RaiseEvent(short nEvent, const QString& strText);
     QString PortLabel() const;
-    QString VanishedText() const;
-    int IdleGapMsecs() const;
-    int LongestWaitMsecs() const;
-    int DrainMsecs() const;
 
     std::unique_ptr<QSerialPort> m_pPort;
-    std::unique_ptr<QTimer> m_pIdleTimer;
-    std::unique_ptr<QTimer> m_pDrainTimer;
-    // Since the first byte not yet delivered arrived.
-    QElapsedTimer m_pendingSince;
+    std::unique_ptr<CReplyGrouping> m_pGrouping;
     short m_nCommPort = 1;
     QString m_strLocation;
     short m_nInBufferSize = 1024;
     short m_nOutBufferSize = 512;
     short m_nInputLen = 0;
-    short m_nRThreshold = 0;
     LineSettings m_settings;
     short m_nCommEvent = 0;
     QString m_strLastEventText;
@@ -98,9 +82,6 @@ private:
     // that one fault reads the same wherever it surfaces.
     QString m_strVanishedText;
     bool m_bClosePending = false;
-    // The system holds received bytes until the drain timer takes them in.
-    bool m_bStreaming = false;
-    bool m_bArrivedSinceDrain = false;
 };
 
 extern CMSComm g_msComm;

@@ -1,6 +1,6 @@
 #include "fuzz_check.h"
-#include "pages/sweep/reported_frequency.h"
 #include "protocol/reply_text.h"
+#include "protocol/reported_word.h"
 
 #include <QByteArray>
 #include <QString>

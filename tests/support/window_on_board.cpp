@@ -1,7 +1,8 @@
 #include "support/window_on_board.h"
 
-#include "app/globals.h"
-#include "app/message_box.h"
+#include "pages/run_flags.h"
+#include "serial/reply_state.h"
+#include "pages/message_box.h"
 #include "serial/port_table.h"
 
 #include <QTest>

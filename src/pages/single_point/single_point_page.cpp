@@ -1,42 +1,32 @@
 #include "pages/single_point/single_point_page.h"
 
-#include "app/globals.h"
-#include "app/handler_guard.h"
-#include "app/message_box.h"
 #include "encoding/number_text.h"
 #include "encoding/text_parsing.h"
 #include "encoding/words.h"
-#include "protocol/frame.h"
-#include "protocol/reply_text.h"
-#include "protocol/send_frame.h"
+#include "pages/handler_guard.h"
+#include "pages/message_box.h"
+#include "pages/port_fault.h"
+#include "pages/run_flags.h"
+#include "protocol/frame_builders.h"
+#include "protocol/limits.h"
+#include "serial/send_frame.h"
 
 #include <QSignalBlocker>
 
 #include <algorithm>
 
-namespace {
-
-constexpr int kWatchMsecs = 200;
-// Resends after the first frame; the last one goes out with count 06.
-constexpr int kResendLimit = 5;
-constexpr int kMinAmplitude = 0;
-constexpr int kMaxAmplitude = 4;
-constexpr int kMinFrequency = 10;
-constexpr int kMaxFrequency = 400;
-
-} // namespace
-
 CSinglePointPage::CSinglePointPage(QWidget* pParent)
     : QWidget(pParent)
+    , m_watchSend(kPointWatchPolicy, {m_nSendRetry, m_bSendDone, m_bSendRetrying},
+                  [this](int nRetry) { return ComposeSendFrame(nRetry); }, SendFrame)
 {
     m_ui.setupUi(this);
-    m_timerWatch.setInterval(kWatchMsecs);
-    // A coarse timer may tick 5% late, past the period the watch keeps.
-    m_timerWatch.setTimerType(Qt::PreciseTimer);
-    connect(&m_timerWatch, &QTimer::timeout, this, [this] { RunGuarded(this, [this] { OnTimer(); }, HandlerOrigin::Watch); });
+    connect(&m_watchSend, &CResendWatch::SendFailed, this,
+            [this](const QString& strWhy, bool bPortFault) { ShowFailure(this, strWhy, bPortFault); });
     connect(m_ui.editAmplitude, &QLineEdit::textChanged, this, [this] { RunGuarded(this, [this] { OnChangeAmplitude(); }); });
     connect(m_ui.editFrequency, &QLineEdit::textChanged, this, [this] { RunGuarded(this, [this] { OnChangeFrequency(); }); });
-    connect(m_ui.btnSend, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { OnSend(); }); });
+    connect(m_ui.btnSend, &QPushButton::clicked, this,
+            [this] { RunGuarded(this, [this] { OnSend(); }, HandlerOrigin::Operator); });
     for (QScrollBar* pBar : {m_ui.scrollAmplitude, m_ui.scrollFrequency}) {
         ConnectScrollCodes(pBar, this, [this, pBar](ScrollCode nCode, int nThumbPos) { OnHScroll(nCode, nThumbPos, pBar); });
     }
@@ -46,9 +36,9 @@ CSinglePointPage::CSinglePointPage(QWidget* pParent)
 void CSinglePointPage::OnInitDialog()
 {
     UpdateData(false);
-    m_ui.scrollAmplitude->setRange(kMinAmplitude, kMaxAmplitude);
+    m_ui.scrollAmplitude->setRange(kLowestAmplitudeVolts, kHighestAmplitudeVolts);
     m_ui.scrollAmplitude->setValue(0);
-    m_ui.scrollFrequency->setRange(kMinFrequency, kMaxFrequency);
+    m_ui.scrollFrequency->setRange(kLowestFrequencyMHz, kHighestFrequencyMHz);
     m_ui.scrollFrequency->setValue(0);
     m_nSendRetry = 0;
     m_bSendRetrying = false;
@@ -74,9 +64,9 @@ void CSinglePointPage::OnChangeAmplitude()
     m_strAmplitude = m_ui.editAmplitude->text();
     ScanFloat(m_strAmplitude, m_fAmplitude);
     int nAmplitude = IntegerPart(m_fAmplitude);
-    if (nAmplitude > kMaxAmplitude || nAmplitude < kMinAmplitude) {
+    if (nAmplitude > kHighestAmplitudeVolts || nAmplitude < kLowestAmplitudeVolts) {
         ShowMessageBox(this, QStringLiteral("out of scale"));
-        nAmplitude = nAmplitude > kMaxAmplitude ? kMaxAmplitude : kMinAmplitude;
+        nAmplitude = nAmplitude > kHighestAmplitudeVolts ? kHighestAmplitudeVolts : kLowestAmplitudeVolts;
         // Runs this handler again with a valid value.
         m_ui.editAmplitude->setText(QString::number(nAmplitude));
     }
@@ -90,10 +80,10 @@ void CSinglePointPage::OnChangeFrequency()
     float fTyped = 0.0f;
     ScanFloat(m_strFrequency, fTyped);
     int nFrequency = IntegerPart(fTyped);
-    if (nFrequency > kMaxFrequency) {
+    if (nFrequency > kHighestFrequencyMHz) {
         ShowMessageBox(this, QStringLiteral("freq out of scale"));
-        m_ui.editFrequency->setText(FormatFixed5(kMaxFrequency));
-        nFrequency = kMaxFrequency;
+        m_ui.editFrequency->setText(FormatFixed5(kHighestFrequencyMHz));
+        nFrequency = kHighestFrequencyMHz;
     }
     m_ui.scrollFrequency->setValue(nFrequency);
 }
@@ -119,6 +109,11 @@ void CSinglePointPage::OnHScroll(ScrollCode nCode, int nThumbPos, QScrollBar* pB
 
 void CSinglePointPage::OnSend()
 {
+    m_watchSend.Send();
+}
+
+QString CSinglePointPage::ComposeSendFrame(int nRetry)
+{
     UpdateData(true);
     ScanFloat(m_strAmplitude, m_fAmplitude);
     int nAmplitude = IntegerPart(m_fAmplitude);
@@ -127,7 +122,7 @@ void CSinglePointPage::OnSend()
 
     // Below 0 V but above -1 V the integer part passes while the word would
     // be negative and too wide for its field; such a value is corrected too.
-    const int nCheckedAmplitude = std::clamp(nAmplitude, kMinAmplitude, kMaxAmplitude);
+    const int nCheckedAmplitude = std::clamp(nAmplitude, kLowestAmplitudeVolts, kHighestAmplitudeVolts);
     if (nCheckedAmplitude != nAmplitude || m_fAmplitude < 0.0f) {
         nAmplitude = nCheckedAmplitude;
         m_ui.editAmplitude->setText(QString::number(nAmplitude));
@@ -135,7 +130,7 @@ void CSinglePointPage::OnSend()
     }
     m_ui.scrollAmplitude->setValue(nAmplitude);
 
-    const int nCheckedFrequency = std::clamp(nFrequency, kMinFrequency, kMaxFrequency);
+    const int nCheckedFrequency = std::clamp(nFrequency, kLowestFrequencyMHz, kHighestFrequencyMHz);
     if (nCheckedFrequency != nFrequency) {
         nFrequency = nCheckedFrequency;
         m_ui.editFrequency->setText(QString::number(nFrequency));
@@ -145,49 +140,6 @@ void CSinglePointPage::OnSend()
 
     g_bScanning = 0;
     g_bCloseAcked = 0;
-    m_strCommand = QStringLiteral("01");
-    QString strFrame = ComposeFrame(m_nSendRetry, m_strCommand,
-                                    {{"tuning word", FrequencyToTuningWord(m_fFrequency), 4},
-                                     {"amplitude word", AmplitudeToWord(m_fAmplitude, kSinglePointAmplitudeScale), 2}});
-    SendFrame(strFrame);
-    m_nRepliesBeforeFrame = g_nReceiveEvents;
-
-    m_bSendDone = false;
-    if (!m_bSendRetrying)
-        m_timerWatch.start();
-}
-
-void CSinglePointPage::OnTimer()
-{
-    if (!m_bSendDone) {
-        // The board names no frame in its answer, so only a reply that came
-        // after this frame went out can answer it.
-        if (g_nReceiveEvents != m_nRepliesBeforeFrame && IsAcknowledgement(g_strReply)) {
-            m_nSendRetry = 0;
-            m_bSendDone = true;
-            m_bSendRetrying = false;
-            m_timerWatch.stop();
-        } else {
-            m_bSendRetrying = true;
-            ++m_nSendRetry;
-            try {
-                OnSend();
-            } catch (...) {
-                // A port that refuses one resend refuses the next: end the
-                // watch before the failure is shown, or every tick shows it.
-                EndWatch();
-                throw;
-            }
-        }
-    }
-    if (m_nSendRetry > kResendLimit)
-        EndWatch();
-}
-
-void CSinglePointPage::EndWatch()
-{
-    m_bSendRetrying = false;
-    m_timerWatch.stop();
-    m_bSendDone = true;
-    m_nSendRetry = 0;
+    m_strCommand = CommandText(Command::SinglePoint);
+    return PointFrame(nRetry, FrequencyToTuningWord(m_fFrequency), AmplitudeToWord(m_fAmplitude, kSinglePointAmplitudeScale));
 }

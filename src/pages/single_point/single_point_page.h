@@ -1,10 +1,10 @@
 #pragma once
 
 #include "pages/scroll_codes.h"
+#include "serial/resend_watch.h"
 #include "ui_single_point_page.h"
 
 #include <QString>
-#include <QTimer>
 #include <QWidget>
 
 // The "sending" page: one amplitude and one frequency, typed or set with the
@@ -21,15 +21,15 @@ public:
     void OnChangeFrequency();
     void OnHScroll(ScrollCode nCode, int nThumbPos, QScrollBar* pBar);
     void OnSend();
-    void OnTimer();
 
     int SendRetry() const { return m_nSendRetry; }
-    bool IsWatchRunning() const { return m_timerWatch.isActive(); }
+    bool IsWatchRunning() const { return m_watchSend.IsRunning(); }
 
 private:
     void OnInitDialog();
     void UpdateData(bool bSaveAndValidate);
-    void EndWatch();
+    // Steps of Send up to the frame: read, correct, clear the sweep flags.
+    QString ComposeSendFrame(int nRetry);
 
     Ui::CSinglePointPage m_ui;
     QString m_strAmplitude = QStringLiteral("0");
@@ -41,10 +41,7 @@ private:
     int m_nSendRetry = 0;
     QString m_strCommand;
     bool m_bSendDone = false;
-    // Set while the watch itself resends, so that Send keeps its rhythm.
     bool m_bSendRetrying = false;
-    // g_nReceiveEvents when the last frame went out.
-    quint64 m_nRepliesBeforeFrame = 0;
-    // Timer 1 of the page: the acknowledgement watch.
-    QTimer m_timerWatch;
+    // The acknowledgement watch; declared after the counters it works on.
+    CResendWatch m_watchSend;
 };

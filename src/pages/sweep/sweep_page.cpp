@@ -1,7 +1,9 @@
 #include "pages/sweep/sweep_page.h"
 
-#include "app/handler_guard.h"
 #include "encoding/number_text.h"
+#include "pages/handler_guard.h"
+#include "protocol/limits.h"
+#include "serial/send_frame.h"
 
 #include <QSignalBlocker>
 
@@ -10,11 +12,6 @@
 unsigned char g_bPauseNext = 0;
 
 namespace {
-
-constexpr int kWatchMsecs = 50;
-// The amplitude bar's range, in whole volts.
-constexpr int kLowestBarPos = 0;
-constexpr int kHighestBarPos = 4;
 
 // Rewriting an unchanged text would move the cursor of a field being typed in.
 void SetTextIfChanged(QLineEdit* pEdit, const QString& strText)
@@ -27,29 +24,35 @@ void SetTextIfChanged(QLineEdit* pEdit, const QString& strText)
 
 CSweepPage::CSweepPage(QWidget* pParent)
     : QWidget(pParent)
+    , m_watchScan(kSweepWatchPolicy, {m_nScanRetry, m_bScanDone, m_bScanRetrying},
+                  [this](int nRetry) { return ComposeScanFrame(nRetry); }, SendFrame)
+    , m_watchPause(kSweepWatchPolicy, {m_nPauseRetry, m_bPauseDone, m_bPauseRetrying},
+                   [this](int nRetry) { return ComposePauseFrame(nRetry); }, SendFrame)
+    , m_watchContinue(kSweepWatchPolicy, {m_nContinueRetry, m_bContinueDone, m_bContinueRetrying},
+                      [this](int nRetry) { return ComposeContinueFrame(nRetry); }, SendFrame)
 {
     m_ui.setupUi(this);
-    const auto guarded = [this](void (CSweepPage::*pHandler)()) {
-        return [this, pHandler] { RunGuarded(this, [this, pHandler] { (this->*pHandler)(); }); };
+    const auto guarded = [this](void (CSweepPage::*pHandler)(), HandlerOrigin origin) {
+        return [this, pHandler, origin] { RunGuarded(this, [this, pHandler] { (this->*pHandler)(); }, origin); };
     };
-    const std::pair<QTimer*, int> timers[] = {
-        {&m_timerScanWatch, kScanWatch}, {&m_timerPauseWatch, kPauseWatch}, {&m_timerContinueWatch, kContinueWatch}};
-    for (const auto& [pTimer, nIDEvent] : timers) {
-        pTimer->setInterval(kWatchMsecs);
-        // A coarse timer may tick 5% late, past the period the watch keeps.
-        pTimer->setTimerType(Qt::PreciseTimer);
-        connect(pTimer, &QTimer::timeout, this,
-                [this, nId = nIDEvent] { RunGuarded(this, [this, nId] { OnTimer(nId); }, HandlerOrigin::Watch); });
+    // The pause watch's ticks end the scan watch, the continue watch's the pause watch.
+    m_watchPause.StopOnEachTick(&m_watchScan);
+    m_watchContinue.StopOnEachTick(&m_watchPause);
+    for (const int nIDEvent : {kScanWatch, kPauseWatch, kContinueWatch}) {
+        CResendWatch& watch = WatchFor(nIDEvent);
+        connect(&watch, &CResendWatch::Ticked, this, [this, nIDEvent] { OnWatchTicked(nIDEvent); });
+        connect(&watch, &CResendWatch::SendFailed, this, &CSweepPage::OnResendFailed);
     }
-    connect(m_ui.editAmplitude, &QLineEdit::textChanged, this, guarded(&CSweepPage::OnChangeAmplitude));
-    connect(m_ui.cmbInterval, &CDropDownComboBox::DropDown, this, guarded(&CSweepPage::OnDropdownInterval));
-    connect(m_ui.btnScan, &QPushButton::clicked, this, guarded(&CSweepPage::OnScan));
-    connect(m_ui.btnPause, &QPushButton::clicked, this, guarded(&CSweepPage::OnPause));
+    connect(&m_watchScan, &CResendWatch::FrameWritten, this, &CSweepPage::AfterScanFrame);
+    connect(m_ui.editAmplitude, &QLineEdit::textChanged, this, guarded(&CSweepPage::OnChangeAmplitude, HandlerOrigin::Event));
+    connect(m_ui.cmbInterval, &CDropDownComboBox::DropDown, this, guarded(&CSweepPage::OnDropdownInterval, HandlerOrigin::Event));
+    connect(m_ui.btnScan, &QPushButton::clicked, this, guarded(&CSweepPage::OnScan, HandlerOrigin::Operator));
+    connect(m_ui.btnPause, &QPushButton::clicked, this, guarded(&CSweepPage::OnPause, HandlerOrigin::Operator));
     ConnectScrollCodes(m_ui.scrollAmplitude, this,
                        [this](ScrollCode nCode, int nThumbPos) { OnHScroll(nCode, nThumbPos, m_ui.scrollAmplitude); });
-    connect(m_ui.editStartFreq, &QLineEdit::textChanged, this, guarded(&CSweepPage::OnChangeStartFreq));
-    connect(m_ui.editEndFreq, &QLineEdit::textChanged, this, guarded(&CSweepPage::OnChangeEndFreq));
-    connect(m_ui.editTimeInterval, &QLineEdit::textChanged, this, guarded(&CSweepPage::OnChangeTimeInterval));
+    connect(m_ui.editStartFreq, &QLineEdit::textChanged, this, guarded(&CSweepPage::OnChangeStartFreq, HandlerOrigin::Event));
+    connect(m_ui.editEndFreq, &QLineEdit::textChanged, this, guarded(&CSweepPage::OnChangeEndFreq, HandlerOrigin::Event));
+    connect(m_ui.editTimeInterval, &QLineEdit::textChanged, this, guarded(&CSweepPage::OnChangeTimeInterval, HandlerOrigin::Event));
     OnInitDialog();
 }
 
@@ -61,7 +64,7 @@ void CSweepPage::OnInitDialog()
     m_nScanRetry = 0;
     m_nPauseRetry = 0;
     m_nContinueRetry = 0;
-    m_ui.scrollAmplitude->setRange(kLowestBarPos, kHighestBarPos);
+    m_ui.scrollAmplitude->setRange(kLowestAmplitudeVolts, kHighestAmplitudeVolts);
     m_ui.scrollAmplitude->setValue(0);
     m_bScanDone = true;
     m_bPauseDone = true;
@@ -107,13 +110,23 @@ void CSweepPage::UpdateData(bool bSaveAndValidate)
 bool CSweepPage::IsWatchRunning(int nIDEvent) const
 {
     switch (nIDEvent) {
-    case kScanWatch:
-        return m_timerScanWatch.isActive();
     case kPauseWatch:
-        return m_timerPauseWatch.isActive();
+        return m_watchPause.IsRunning();
     case kContinueWatch:
-        return m_timerContinueWatch.isActive();
+        return m_watchContinue.IsRunning();
     default:
-        return false;
+        return m_watchScan.IsRunning();
+    }
+}
+
+CResendWatch& CSweepPage::WatchFor(int nIDEvent)
+{
+    switch (nIDEvent) {
+    case kPauseWatch:
+        return m_watchPause;
+    case kContinueWatch:
+        return m_watchContinue;
+    default:
+        return m_watchScan;
     }
 }

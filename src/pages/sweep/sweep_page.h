@@ -1,10 +1,10 @@
 #pragma once
 
 #include "pages/scroll_codes.h"
+#include "serial/resend_watch.h"
 #include "ui_sweep_page.h"
 
 #include <QString>
-#include <QTimer>
 #include <QWidget>
 
 // Set: the Pause button reads "Pause" and its next press pauses; clear: it
@@ -17,7 +17,7 @@ class CSweepPage : public QWidget {
     Q_OBJECT
 
 public:
-    // Ids of the page's timers, one watch per kind of frame.
+    // One watch per kind of frame.
     enum WatchId { kScanWatch = 1, kPauseWatch = 2, kContinueWatch = 3 };
 
     explicit CSweepPage(QWidget* pParent = nullptr);
@@ -31,26 +31,22 @@ public:
     void OnHScroll(ScrollCode nCode, int nThumbPos, QScrollBar* pBar);
     void OnChangeStartFreq();
     void OnChangeEndFreq();
-    void OnTimer(int nIDEvent);
     void OnChangeTimeInterval();
 
     bool IsWatchRunning(int nIDEvent) const;
 
 private:
-    // One watch's members, named by the watch table.
-    struct Watch {
-        QTimer& timer;
-        int& nRetry;
-        bool& bDone;
-        bool& bRetrying;
-        QTimer* pStopFirst;
-    };
-
     void OnInitDialog();
     void UpdateData(bool bSaveAndValidate);
-    Watch WatchFor(int nIDEvent);
-    void ResendFrom(int nIDEvent, Watch watch);
-    void EndWatch(Watch watch);
+    // Scan up to its frame: the settings read, checked and written back.
+    QString ComposeScanFrame(int nRetry);
+    QString ComposePauseFrame(int nRetry);
+    QString ComposeContinueFrame(int nRetry);
+    void AfterScanFrame();
+    // What a sweep watch's tick does beside the acknowledgement.
+    void OnWatchTicked(int nIDEvent);
+    void OnResendFailed(const QString& strWhy, bool bPortFault);
+    CResendWatch& WatchFor(int nIDEvent);
     void UpdateReportedFrequency(bool bEndOfSweepTest);
     void ReturnToIdle(bool bRestorePause);
 
@@ -69,7 +65,6 @@ private:
     bool m_bScanDone = true;
     bool m_bPauseDone = true;
     bool m_bContinueDone = true;
-    // Set while a watch itself resends, so that its sender keeps the rhythm.
     bool m_bScanRetrying = false;
     bool m_bPauseRetrying = false;
     bool m_bContinueRetrying = false;
@@ -82,7 +77,8 @@ private:
     float m_fCurrentFreq = 0.0f;
     QString m_strTimeInterval = QStringLiteral("5");
     int m_bCircular = 0;
-    QTimer m_timerScanWatch;
-    QTimer m_timerPauseWatch;
-    QTimer m_timerContinueWatch;
+    // One watch per kind of frame; declared after the counters they work on.
+    CResendWatch m_watchScan;
+    CResendWatch m_watchPause;
+    CResendWatch m_watchContinue;
 };

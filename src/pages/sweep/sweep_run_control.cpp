@@ -1,33 +1,30 @@
-#include "pages/sweep/interval_table.h"
 #include "pages/sweep/sweep_page.h"
-#include "pages/sweep/time_interval.h"
 
-#include "app/globals.h"
-#include "app/message_box.h"
 #include "encoding/text_parsing.h"
 #include "encoding/words.h"
-#include "protocol/frame.h"
-#include "protocol/send_frame.h"
+#include "pages/caption.h"
+#include "pages/message_box.h"
+#include "pages/run_flags.h"
+#include "protocol/frame_builders.h"
+#include "protocol/interval_count.h"
+#include "protocol/interval_table.h"
+#include "protocol/limits.h"
 
 #include <algorithm>
 #include <utility>
 
-namespace {
-
-constexpr int kMinFrequency = 10;
-constexpr int kMaxFrequency = 400;
-constexpr int kPauseCode = 0x83;
-constexpr int kContinueCode = 0x84;
-
-} // namespace
-
 void CSweepPage::OnScan()
+{
+    m_watchScan.Send();
+}
+
+QString CSweepPage::ComposeScanFrame(int nRetry)
 {
     // Refused before anything changes, so the operator can mend the field.
     const int nInterval = IntervalCountToSend(m_ui.editTimeInterval->text());
     UpdateData(true);
-    int nStart = std::clamp(AtoiPrefix(m_ui.editStartFreq->text()), kMinFrequency, kMaxFrequency);
-    int nEnd = std::clamp(AtoiPrefix(m_ui.editEndFreq->text()), kMinFrequency, kMaxFrequency);
+    int nStart = std::clamp(AtoiPrefix(m_ui.editStartFreq->text()), kLowestFrequencyMHz, kHighestFrequencyMHz);
+    int nEnd = std::clamp(AtoiPrefix(m_ui.editEndFreq->text()), kLowestFrequencyMHz, kHighestFrequencyMHz);
     if (nEnd < nStart) {
         ShowMessageBox(this, QStringLiteral("Stop frequency is greater than  start frequency"));
         std::swap(nStart, nEnd);
@@ -38,7 +35,7 @@ void CSweepPage::OnScan()
     m_ui.editEndFreq->setText(QString::number(nEnd));
     // A negative word would take eight digits where the frame has four.
     if (m_fAmplitude < 0.0f)
-        m_ui.editAmplitude->setText(QStringLiteral("0"));
+        m_ui.editAmplitude->setText(QString::number(kLowestAmplitudeVolts));
 
     const int nRow = m_ui.cmbInterval->currentIndex();
     g_bScanning = 1;
@@ -46,43 +43,45 @@ void CSweepPage::OnScan()
     const IntervalRow& row = IntervalRowAt(nRow);
     m_strStepCode = QString::fromLatin1(row.pszCode);
     m_dStepMHz = row.dStepMHz;
-    m_strCommand = QStringLiteral("03");
-    QString strFrame = ComposeFrame(m_nScanRetry, m_strCommand,
-                                    {{"start word", m_dwStartWord, 4},
-                                     {"end word", m_dwEndWord, 4},
-                                     {"amplitude word", AmplitudeToWord(m_fAmplitude, kSweepAmplitudeScale), 2},
-                                     {"step code", m_strStepCode.toInt(nullptr, 16), 1},
-                                     {"time interval", nInterval, 4},
-                                     {"circular flag", m_bCircular == 1 ? 1 : 0, 1}});
-    SendFrame(strFrame);
+    m_strCommand = CommandText(Command::Sweep);
+    SweepFrameFields fields;
+    fields.dwStartWord = m_dwStartWord;
+    fields.dwEndWord = m_dwEndWord;
+    fields.nAmplitudeWord = AmplitudeToWord(m_fAmplitude, kSweepAmplitudeScale);
+    fields.nStepCode = m_strStepCode.toInt(nullptr, 16);
+    fields.nIntervalCount = nInterval;
+    fields.bCircular = m_bCircular == 1;
+    return SweepFrame(nRetry, fields);
+}
 
-    m_bScanDone = false;
-    if (!m_bScanRetrying)
-        m_timerScanWatch.start();
-    // The watch waits for a reply to this frame, not an earlier one.
-    g_strReply.clear();
+void CSweepPage::AfterScanFrame()
+{
     if (m_bContinueReplySeen)
-        m_timerContinueWatch.stop();
+        m_watchContinue.Stop();
     m_ui.btnScan->setEnabled(false);
     m_ui.btnPause->setEnabled(true);
 }
 
 void CSweepPage::OnPause()
 {
-    const bool bPause = g_bPauseNext != 0;
-    g_bPauseNext = bPause ? 0 : 1;
-    m_ui.btnPause->setText(bPause ? QStringLiteral("Continue") : QStringLiteral("Pause"));
-    QString strFrame = ComposeFrame(bPause ? m_nPauseRetry : m_nContinueRetry, QStringLiteral("40"),
-                                    {{"control code", bPause ? kPauseCode : kContinueCode, 1}});
-    SendFrame(strFrame);
-    if (bPause) {
-        m_bPauseDone = false;
-        if (!m_bPauseRetrying)
-            m_timerPauseWatch.start();
-    } else {
-        m_bContinueDone = false;
-        if (!m_bContinueRetrying)
-            m_timerContinueWatch.start();
-    }
-    g_strReply.clear();
+    if (g_bPauseNext)
+        m_watchPause.Send();
+    else
+        m_watchContinue.Send();
+}
+
+// A resend composes the same frame again: the toggle and the caption end
+// where the operator's press left them.
+QString CSweepPage::ComposePauseFrame(int nRetry)
+{
+    g_bPauseNext = 0;
+    SetCaption(m_ui.btnPause, QStringLiteral("Continue"));
+    return PauseFrame(nRetry);
+}
+
+QString CSweepPage::ComposeContinueFrame(int nRetry)
+{
+    g_bPauseNext = 1;
+    SetCaption(m_ui.btnPause, QStringLiteral("Pause"));
+    return ContinueFrame(nRetry);
 }

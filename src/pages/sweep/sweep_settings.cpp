@@ -1,28 +1,23 @@
-#include "pages/sweep/interval_table.h"
 #include "pages/sweep/sweep_page.h"
-#include "pages/sweep/time_interval.h"
 
-#include "app/message_box.h"
+#include "encoding/interval_display.h"
 #include "encoding/number_text.h"
 #include "encoding/text_parsing.h"
 #include "encoding/words.h"
+#include "pages/message_box.h"
+#include "protocol/interval_table.h"
+#include "protocol/limits.h"
 
 #include <algorithm>
-
-namespace {
-
-constexpr float kMaxAmplitude = 4.0f;
-
-} // namespace
 
 void CSweepPage::OnChangeAmplitude()
 {
     m_strAmplitude = m_ui.editAmplitude->text();
     ScanFloat(m_strAmplitude, m_fAmplitude);
-    if (m_fAmplitude > kMaxAmplitude) {
+    if (m_fAmplitude > kHighestAmplitudeVolts) {
         ShowMessageBox(this, QStringLiteral("out of scale"));
         // Runs this handler again, which takes 4.0.
-        m_ui.editAmplitude->setText(QStringLiteral("4"));
+        m_ui.editAmplitude->setText(QString::number(kHighestAmplitudeVolts));
     }
 }
 

@@ -1,4 +1,4 @@
-#include "pages/sweep/interval_table.h"
+#include "protocol/interval_table.h"
 
 #include <array>
 #include <cstddef>

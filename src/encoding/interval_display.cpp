@@ -1,21 +1,7 @@
-#include "pages/sweep/time_interval.h"
+#include "encoding/interval_display.h"
 
 #include "encoding/number_text.h"
 #include "encoding/text_parsing.h"
-
-IntervalCountError::IntervalCountError()
-    : std::runtime_error("Time interval must be a whole number of at least 1 (in units of 20 ns).")
-{
-}
-
-int IntervalCountToSend(const QString& strText)
-{
-    int nCount = 0;
-    // A negative count would reach the board as FFFFFFxx.
-    if (!ScanInt(strText, nCount) || nCount < 1)
-        throw IntervalCountError();
-    return nCount;
-}
 
 std::optional<IntervalDisplay> IntervalDisplayOf(const QString& strText)
 {

@@ -1,4 +1,4 @@
-#include "app/message_box.h"
+#include "pages/message_box.h"
 
 #include <QMessageBox>
 #include <QStringList>

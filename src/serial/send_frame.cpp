@@ -1,4 +1,4 @@
-#include "protocol/send_frame.h"
+#include "serial/send_frame.h"
 
 #include "protocol/frame.h"
 #include "serial/ms_comm.h"

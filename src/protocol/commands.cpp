@@ -1,0 +1,10 @@
+#include "protocol/commands.h"
+
+#include "protocol/hex_digits.h"
+
+QString CommandText(Command command)
+{
+    const auto nCode = static_cast<unsigned>(command);
+    const char text[2] = {kHexDigits[nCode >> 4], kHexDigits[nCode & 0xF]};
+    return QString::fromLatin1(text, 2);
+}

@@ -1,0 +1,34 @@
+#include "protocol/reported_word.h"
+
+#include "encoding/words.h"
+#include "protocol/hex_text.h"
+#include "protocol/limits.h"
+#include "protocol/reply_text.h"
+
+std::optional<quint32> ReportedTuningWord(const QString& strReply)
+{
+    std::optional<quint32> word;
+    for (const QChar ch : strReply) {
+        const int nDigit = HexDigitValue(ch);
+        if (nDigit < 0)
+            break;
+        // Shifting out the top digit keeps the last eight.
+        word = (word.value_or(0) << 4) | static_cast<quint32>(nDigit);
+    }
+    return word;
+}
+
+bool IsShownFrequency(double dMegahertz)
+{
+    return dMegahertz > kLowestFrequencyMHz && dMegahertz < kHighestFrequencyMHz;
+}
+
+std::optional<float> ReportedFrequency(const QByteArray& bytes)
+{
+    if (bytes.isEmpty() || bytes.size() > kMostReportBytes || IsAcknowledgement(ReplyText(bytes)))
+        return std::nullopt;
+    quint32 dwWord = 0;
+    for (const char byte : bytes)
+        dwWord = (dwWord << 8) | static_cast<quint8>(byte);
+    return TuningWordToFrequency(dwWord);
+}

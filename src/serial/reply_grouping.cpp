@@ -1,0 +1,172 @@
+#include "serial/reply_grouping.h"
+
+#include "serial/read_wakeup.h"
+
+#include <QSerialPort>
+
+#include <algorithm>
+#include <cmath>
+
+#ifdef Q_OS_UNIX
+#include <sys/ioctl.h>
+#endif
+
+namespace {
+
+// Data still in the kernel, not yet taken in by the port object.
+bool HasPendingSystemBytes(const QSerialPort& port)
+{
+#ifdef Q_OS_UNIX
+    int nPending = 0;
+    return ::ioctl(static_cast<int>(port.handle()), FIONREAD, &nPending) == 0 && nPending > 0;
+#else
+    Q_UNUSED(port)
+    return false;
+#endif
+}
+
+} // namespace
+
+CReplyGrouping::CReplyGrouping(QSerialPort& port)
+    : m_port(port)
+{
+    m_idleTimer.setSingleShot(true);
+    m_idleTimer.setTimerType(Qt::PreciseTimer);
+    m_drainTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_port, &QSerialPort::readyRead, this, &CReplyGrouping::OnReadyRead);
+    connect(&m_idleTimer, &QTimer::timeout, this, &CReplyGrouping::OnIdle);
+    connect(&m_drainTimer, &QTimer::timeout, this, &CReplyGrouping::OnDrainTick);
+}
+
+void CReplyGrouping::SetLine(const LineSettings& settings)
+{
+    m_settings = settings;
+}
+
+void CReplyGrouping::SetThreshold(int nBytes)
+{
+    m_nThreshold = nBytes;
+}
+
+void CReplyGrouping::SetBufferBytes(int nBytes)
+{
+    m_nBufferBytes = nBytes;
+}
+
+void CReplyGrouping::AfterRead()
+{
+    // While streaming, the next drain takes the rest.
+    if (m_nThreshold > 0 && !m_bStreaming && m_port.bytesAvailable() > 0)
+        m_idleTimer.start(IdleGapMsecs());
+}
+
+void CReplyGrouping::Stop()
+{
+    m_idleTimer.stop();
+    EndStreaming();
+}
+
+int CReplyGrouping::IdleGapMsecs() const
+{
+    const double dMsecs = 3.5 * m_settings.BitsPerCharacter() * 1000.0 / m_settings.nBaudRate;
+    return std::max(2, static_cast<int>(std::ceil(dMsecs)));
+}
+
+// Bytes held for as long as a reply many times longer than the board's would
+// take: the line is streaming, and waiting for the gap would hold the newest
+// bytes back without end.
+int CReplyGrouping::LongestWaitMsecs() const
+{
+    return 4 * IdleGapMsecs();
+}
+
+int CReplyGrouping::DrainMsecs() const
+{
+    return 4 * IdleGapMsecs();
+}
+
+bool CReplyGrouping::HasGroup() const
+{
+    return m_port.isOpen() && m_port.bytesAvailable() >= std::max(1, m_nThreshold);
+}
+
+void CReplyGrouping::OnReadyRead()
+{
+    if (m_nThreshold <= 0)
+        return;
+    const bool bFull = m_port.bytesAvailable() >= m_nBufferBytes;
+    if (m_bStreaming) {
+        m_bArrivedSinceDrain = true;
+        if (bFull)
+            Q_EMIT GroupReady();
+        return;
+    }
+    if (!m_idleTimer.isActive())
+        m_pendingSince.start();
+    if (bFull) {
+        m_idleTimer.stop();
+        OnIdle();
+        return;
+    }
+    if (m_pendingSince.elapsed() >= LongestWaitMsecs()) {
+        m_idleTimer.stop();
+        BeginStreaming();
+        OnIdle();
+        return;
+    }
+    m_idleTimer.start(IdleGapMsecs());
+}
+
+void CReplyGrouping::OnIdle()
+{
+    if (!m_port.isOpen())
+        return;
+    // A late timer must not split a reply whose next byte is already here.
+    if (m_port.bytesAvailable() < m_nBufferBytes && m_pendingSince.elapsed() < LongestWaitMsecs()
+        && HasPendingSystemBytes(m_port)) {
+        m_idleTimer.start(IdleGapMsecs());
+        return;
+    }
+    if (HasGroup())
+        Q_EMIT GroupReady();
+}
+
+void CReplyGrouping::BeginStreaming()
+{
+    if (!SetReadWakeupBytes(m_port.handle(), kMostReadWakeupBytes))
+        return;
+    m_bStreaming = true;
+    m_bArrivedSinceDrain = false;
+    m_drainTimer.start(DrainMsecs());
+}
+
+void CReplyGrouping::EndStreaming()
+{
+    if (!m_bStreaming)
+        return;
+    m_bStreaming = false;
+    m_drainTimer.stop();
+    if (m_port.isOpen())
+        SetReadWakeupBytes(m_port.handle(), 0);
+}
+
+void CReplyGrouping::OnDrainTick()
+{
+    if (!m_port.isOpen()) {
+        EndStreaming();
+        return;
+    }
+    if (HasPendingSystemBytes(m_port)) {
+        // The port object takes in only what the system reports readable.
+        SetReadWakeupBytes(m_port.handle(), 0);
+        m_port.waitForReadyRead(0);
+        if (m_port.isOpen())
+            SetReadWakeupBytes(m_port.handle(), kMostReadWakeupBytes);
+    } else if (!m_bArrivedSinceDrain) {
+        // Quiet for a whole drain period: back to waking at the first byte.
+        EndStreaming();
+    }
+    m_bArrivedSinceDrain = false;
+    if (HasGroup())
+        Q_EMIT GroupReady();
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "serial/line_settings.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+
+class QSerialPort;
+
+// Decides when received bytes make one receive event. Bytes with no idle
+// gap of 3.5 character times between them belong together, so a reply is not
+// split. A line that does not fall quiet for a long while is taken in on a
+// timer instead, one event per few reports rather than a wake-up for every
+// one: the system is told to hold the bytes meanwhile.
+class CReplyGrouping : public QObject {
+    Q_OBJECT
+
+public:
+    explicit CReplyGrouping(QSerialPort& port);
+
+    void SetLine(const LineSettings& settings);
+    // Bytes waiting before an event is raised; 0 raises none.
+    void SetThreshold(int nBytes);
+    // A full input buffer is delivered at once.
+    void SetBufferBytes(int nBytes);
+    // A read took what was there; whatever it left makes a group of its own.
+    void AfterRead();
+    // The port is closing or has gone.
+    void Stop();
+
+    int IdleGapMsecs() const;
+
+Q_SIGNALS:
+    void GroupReady();
+
+private:
+    void OnReadyRead();
+    void OnIdle();
+    void BeginStreaming();
+    void EndStreaming();
+    void OnDrainTick();
+    int LongestWaitMsecs() const;
+    int DrainMsecs() const;
+    bool HasGroup() const;
+
+    QSerialPort& m_port;
+    QTimer m_idleTimer;
+    QTimer m_drainTimer;
+    // Since the first byte not yet delivered arrived.
+    QElapsedTimer m_pendingSince;
+    LineSettings m_settings;
+    int m_nThreshold = 0;
+    int m_nBufferBytes = 1024;
+    bool m_bStreaming = false;
+    bool m_bArrivedSinceDrain = false;
+};

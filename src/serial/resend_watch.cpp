@@ -1,0 +1,116 @@
+#include "serial/resend_watch.h"
+
+#include "protocol/reply_text.h"
+#include "serial/comm_error.h"
+#include "serial/reply_state.h"
+
+#include <utility>
+
+CResendWatch::CResendWatch(const WatchPolicy& policy, WatchCounters counters, Composer compose, Writer write)
+    : m_policy(policy)
+    , m_counters(counters)
+    , m_compose(std::move(compose))
+    , m_write(std::move(write))
+{
+    m_timer.setInterval(m_policy.nPeriodMsecs);
+    // A coarse timer may tick 5% late, past the period the watch keeps.
+    m_timer.setTimerType(Qt::PreciseTimer);
+    connect(&m_timer, &QTimer::timeout, this, &CResendWatch::OnTick);
+}
+
+void CResendWatch::Send()
+{
+    Write();
+    if (!m_counters.bRetrying)
+        m_timer.start();
+}
+
+void CResendWatch::Stop()
+{
+    m_timer.stop();
+}
+
+void CResendWatch::ShutDown()
+{
+    m_timer.stop();
+    m_counters.nRetry = 0;
+}
+
+void CResendWatch::StopOnEachTick(CResendWatch* pOther)
+{
+    m_pStopsOnTick = pOther;
+}
+
+bool CResendWatch::IsRunning() const
+{
+    return m_timer.isActive();
+}
+
+void CResendWatch::Write()
+{
+    const int nRetry = m_policy.bFramesCarryCount ? m_counters.nRetry : 0;
+    QString strFrame = m_compose(nRetry);
+    m_write(strFrame);
+    m_nRepliesBeforeFrame = g_nReceiveEvents;
+    // A waiting watch knows a reply to this frame from an empty text filled.
+    if (!m_policy.bResendsOnSilence)
+        g_strReply.clear();
+    m_counters.bDone = false;
+    Q_EMIT FrameWritten(strFrame, nRetry);
+}
+
+void CResendWatch::OnTick()
+{
+    if (m_pStopsOnTick)
+        m_pStopsOnTick->Stop();
+    if (!m_policy.bResendsOnSilence && g_strReply.isEmpty())
+        return;
+    // The board names no frame in its answer: only a reply that came after
+    // this frame went out can answer it. A waiting watch emptied the text
+    // with its frame, so a text there came after it.
+    const bool bAnswered = !m_policy.bResendsOnSilence || g_nReceiveEvents != m_nRepliesBeforeFrame;
+    if (!m_counters.bDone) {
+        if (bAnswered && IsAcknowledgement(g_strReply)) {
+            m_counters.nRetry = 0;
+            m_counters.bRetrying = false;
+            m_counters.bDone = true;
+            if (m_policy.bStopsWhenAcknowledged)
+                m_timer.stop();
+            Q_EMIT Acknowledged();
+        } else if (!Resend()) {
+            return;
+        }
+    }
+    if (m_counters.nRetry >= m_policy.nMostResends) {
+        End();
+        Q_EMIT GaveUp();
+    }
+    Q_EMIT Ticked();
+}
+
+bool CResendWatch::Resend()
+{
+    ++m_counters.nRetry;
+    m_counters.bRetrying = true;
+    try {
+        Write();
+        return true;
+    } catch (const CommError& error) {
+        // A port that refuses one resend refuses the next: the watch ends
+        // rather than fail on every tick.
+        End();
+        Q_EMIT SendFailed(QString::fromStdString(error.what()), true);
+    } catch (const std::exception& error) {
+        End();
+        Q_EMIT SendFailed(QString::fromStdString(error.what()), false);
+    }
+    return false;
+}
+
+void CResendWatch::End()
+{
+    m_timer.stop();
+    m_counters.bDone = true;
+    m_counters.bRetrying = false;
+    m_counters.nRetry = 0;
+}
