@@ -11,7 +11,7 @@ constexpr int kNameWidth = 50;
 constexpr int kNumberWidth = 9;
 constexpr int kUnitWidth = 7;
 constexpr int kRunsWidth = 5;
-constexpr int kTargetWidth = 28;
+constexpr int kTargetWidth = 32;
 
 QString Number(double dValue, const QString& strUnit)
 {

@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr double kCpuLimitPercent = 1.0;
 constexpr double kIdleLimitPercent = 0.1;
 // Just before a tick, the report shown came one watch period ago, handed
 // over by the receive path's 16 ms drain of a line that never falls quiet,
@@ -43,7 +42,8 @@ QHash<QString, QList<qint64>> WrittenByText(const BoardLog& log)
 
 } // namespace
 
-QList<Figure> StreamFigures(const WindowRecord& record, const BoardLog& log, QStringList& notes)
+QList<Figure> StreamFigures(const WindowRecord& record, const BoardLog& log, const StreamFloors& floors,
+                            QStringList& notes)
 {
     const QHash<QString, QList<qint64>> written = WrittenByText(log);
     // How far behind the stream the field was just before each new text.
@@ -90,14 +90,16 @@ QList<Figure> StreamFigures(const WindowRecord& record, const BoardLog& log, QSt
                      .arg(nUnexplained)
                      .arg(record.messages.size())
                      .arg(strLastText, record.strFinalText));
+    const CpuTarget cpu = StreamCpuTarget(floors);
+    notes.append(cpu.strNote);
 
     return {
         Row(QStringLiteral("CPU while idle, port open"), QStringLiteral("% core"), {record.dIdleCpuPercent},
             QStringLiteral("< 0.1 %"), Figure::Judged::Median, kIdleLimitPercent),
         Row(QStringLiteral("CPU during the stream, per second"), QStringLiteral("% core"), record.cpuPercentPerSecond,
-            QStringLiteral("< 1 %"), Figure::Judged::Median, kCpuLimitPercent),
+            cpu.strTarget, cpu.judged, cpu.dLimit),
         Row(QStringLiteral("CPU during the stream, whole"), QStringLiteral("% core"), {record.dCpuPercentWhole},
-            QStringLiteral("< 1 %"), Figure::Judged::Median, kCpuLimitPercent),
+            cpu.strTarget, cpu.judged, cpu.dLimit),
         Row(QStringLiteral("Current Frequency behind the stream, at worst"), QStringLiteral("ms"), lagsMs,
             QStringLiteral("<= 50 + 16 + 4.17 + 2 ms"), Figure::Judged::Max, kLagLimitMs),
         Row(QStringLiteral("Current Frequency updates per second"), QStringLiteral("/s"), updatesPerSecond,

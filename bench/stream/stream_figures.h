@@ -1,7 +1,10 @@
 #pragma once
 
+#include "stream/stream_floors.h"
 #include "stream/stream_record.h"
 #include "support/figures.h"
 
-// Holds the window's record against what the board wrote.
-QList<Figure> StreamFigures(const WindowRecord& record, const BoardLog& log, QStringList& notes);
+// Holds the window's record against what the board wrote, and its CPU
+// against the floors of the same run.
+QList<Figure> StreamFigures(const WindowRecord& record, const BoardLog& log, const StreamFloors& floors,
+                            QStringList& notes);

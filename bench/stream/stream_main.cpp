@@ -1,6 +1,7 @@
 // The window's side of the report stream: this process is the one measured.
 // It starts the board as a process of its own, runs the real main window
-// against it and writes the figures.
+// against it and writes the figures, its CPU judged against the floors that
+// the same run measured before it.
 #include "stream/stream_figures.h"
 #include "stream/stream_window.h"
 #include "support/probe_application.h"
@@ -27,9 +28,15 @@ int main(int argc, char* argv[])
                                            QStringLiteral("s"), QStringLiteral("60"));
     const QCommandLineOption idleOption(QStringLiteral("idle-seconds"), QStringLiteral("Idle time measured first."),
                                         QStringLiteral("s"), QStringLiteral("10"));
+    const QCommandLineOption displayFloorOption(QStringLiteral("display-floor"),
+                                                QStringLiteral("Figures file of bench_display_floor."),
+                                                QStringLiteral("file"));
+    const QCommandLineOption serialFloorOption(QStringLiteral("serial-floor"),
+                                               QStringLiteral("Figures file of bench_stream_floor."),
+                                               QStringLiteral("file"));
     const QCommandLineOption outOption(QStringLiteral("out"), QStringLiteral("Figures file."), QStringLiteral("file"));
     parser.addHelpOption();
-    parser.addOptions({boardOption, secondsOption, idleOption, outOption});
+    parser.addOptions({boardOption, secondsOption, idleOption, displayFloorOption, serialFloorOption, outOption});
     parser.process(app);
     const double dSeconds = qMax(2.0, parser.value(secondsOption).toDouble());
     const double dIdleSeconds = qMax(1.0, parser.value(idleOption).toDouble());
@@ -62,8 +69,10 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "bench_stream: the board's log is missing\n");
         return 1;
     }
+    const StreamFloors floors{ReadFloorPercent(parser.value(displayFloorOption)),
+                              ReadFloorPercent(parser.value(serialFloorOption))};
     QStringList notes;
-    const QList<Figure> figures = StreamFigures(record, log, notes);
+    const QList<Figure> figures = StreamFigures(record, log, floors, notes);
     if (!WriteGroup(parser.value(outOption), QStringLiteral("report stream, %1 s").arg(dSeconds), figures, notes)) {
         std::fprintf(stderr, "bench_stream: cannot write the figures\n");
         return 1;
