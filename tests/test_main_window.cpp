@@ -5,7 +5,9 @@
 #include "serial/reply_state.h"
 #include "support/window_on_board.h"
 
+#include <QApplication>
 #include <QTest>
+#include <QWheelEvent>
 
 namespace {
 
@@ -183,6 +185,77 @@ private Q_SLOTS:
         QCOMPARE(second.Frames().first().Hex(), kCloseFrame);
         QVERIFY(Fixture().FrameTexts().isEmpty());
         QVERIFY(Fixture().Messages().isEmpty());
+    }
+
+    void pickedEntryOpensTheDeviceItShowed()
+    {
+        CVirtualBoard second;
+        QVERIFY(second.Open());
+        AddPreferredPort(second.PortName(), QStringLiteral("second board"));
+        Ui().cmbComPort->showPopup();
+        Ui().cmbComPort->hidePopup();
+        QCOMPARE(Ui().cmbComPort->itemText(1), second.PortName());
+
+        // Another adapter comes in ahead of it while the list is shown.
+        CVirtualBoard newcomer;
+        QVERIFY(newcomer.Open());
+        ClearPreferredPorts();
+        for (const QString& strPort : {Fixture().Board().PortName(), newcomer.PortName(), second.PortName()})
+            AddPreferredPort(strPort, QString());
+        Ui().cmbComPort->setCurrentIndex(1);
+        Q_EMIT Ui().cmbComPort->activated(1);
+        QCOMPARE(g_msComm.PortLocation(), second.PortName());
+        QVERIFY(g_msComm.GetPortOpen());
+    }
+
+    void wheelOverThePortListSwitchesNothing()
+    {
+        CVirtualBoard second;
+        QVERIFY(second.Open());
+        AddPreferredPort(second.PortName(), QStringLiteral("second board"));
+        Ui().cmbComPort->showPopup();
+        Ui().cmbComPort->hidePopup();
+        Ui().cmbComPort->setCurrentIndex(0);
+        for (const int nDelta : {-120, 120, -120}) {
+            QWheelEvent wheel(QPointF(5, 5), Ui().cmbComPort->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, nDelta),
+                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(Ui().cmbComPort, &wheel);
+        }
+        QCOMPARE(Ui().cmbComPort->currentIndex(), 0);
+        QCOMPARE(g_msComm.PortLocation(), Fixture().Board().PortName());
+        QVERIFY(g_msComm.GetPortOpen());
+    }
+
+    void pauseButtonIsNamedForWhatItDoesNow()
+    {
+        const Ui::CSweepPage& sweep = Fixture().Window().SweepPage().Controls();
+        Ui().tabPages->setCurrentIndex(1);
+        sweep.btnScan->click();
+        QVERIFY(sweep.btnPause->isEnabled());
+        for (const QString& strCaption : {QStringLiteral("Continue"), QStringLiteral("Pause")}) {
+            sweep.btnPause->click();
+            QCOMPARE(sweep.btnPause->text(), strCaption);
+            QCOMPARE(sweep.btnPause->accessibleName(), strCaption);
+        }
+    }
+
+    void portFaultIsShownOnceWhoeverMeetsIt()
+    {
+        QPushButton* pSend = Fixture().Window().SinglePointPage().Controls().btnSend;
+        Fixture().Board().StaySilent(100);
+        pSend->click();
+        Ui().btnClose->click();
+        QTRY_COMPARE_WITH_TIMEOUT(Fixture().FrameTexts().size(), 2, 5000);
+        // Both watches resend into the closed port on their next ticks.
+        g_msComm.SetPortOpen(false);
+        QTest::qWait(600);
+        QCOMPARE(Fixture().Messages().size(), 1);
+        QVERIFY(Fixture().Messages().first().contains(QStringLiteral("not open")));
+
+        // The operator acts: the fault is news again, once.
+        pSend->click();
+        QTest::qWait(600);
+        QCOMPARE(Fixture().Messages().size(), 2);
     }
 
     void repliesAreShownAsText_data()

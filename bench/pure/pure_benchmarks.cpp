@@ -1,6 +1,7 @@
 #include "encoding/words.h"
 #include "protocol/crc_text.h"
 #include "protocol/frame.h"
+#include "protocol/frame_builders.h"
 #include "protocol/hex_text.h"
 
 #include <benchmark/benchmark.h>
@@ -32,52 +33,48 @@ void HexTextOfPointFrame(benchmark::State& state)
 }
 BENCHMARK(HexTextOfPointFrame)->Name("HexTextToBytes");
 
-void PointFrame(benchmark::State& state)
+void SealedPointFrame(benchmark::State& state)
 {
     quint32 dwWord = 0x19999999;
     int nAmplitude = 0x0FD7;
     for (auto _ : state) {
         benchmark::DoNotOptimize(dwWord);
         benchmark::DoNotOptimize(nAmplitude);
-        QString strFrame = ComposeFrame(0, QStringLiteral("01"), {{"tuning word", dwWord, 4}, {"amplitude word", nAmplitude, 2}});
+        QString strFrame = PointFrame(0, dwWord, nAmplitude);
         benchmark::DoNotOptimize(SealFrame(strFrame));
     }
 }
-BENCHMARK(PointFrame)->Name("ComposeFrame+SealFrame point");
+BENCHMARK(SealedPointFrame)->Name("ComposeFrame+SealFrame point");
 
-void SweepFrame(benchmark::State& state)
+void SealedSweepFrame(benchmark::State& state)
 {
-    quint32 dwStart = 0x19999999;
-    quint32 dwEnd = 0x4CCCCCCC;
-    int nInterval = 5;
+    SweepFrameFields fields;
+    fields.dwStartWord = 0x19999999;
+    fields.dwEndWord = 0x4CCCCCCC;
+    fields.nAmplitudeWord = 0x0FFF;
+    fields.nStepCode = 7;
+    fields.nIntervalCount = 5;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(dwStart);
-        benchmark::DoNotOptimize(dwEnd);
-        benchmark::DoNotOptimize(nInterval);
-        QString strFrame = ComposeFrame(0, QStringLiteral("03"),
-                                        {{"start word", dwStart, 4},
-                                         {"end word", dwEnd, 4},
-                                         {"amplitude word", 0x0FFF, 2},
-                                         {"step code", 7, 1},
-                                         {"time interval", nInterval, 4},
-                                         {"circular flag", 0, 1}});
+        benchmark::DoNotOptimize(fields);
+        QString strFrame = SweepFrame(0, fields);
         benchmark::DoNotOptimize(SealFrame(strFrame));
     }
 }
-BENCHMARK(SweepFrame)->Name("ComposeFrame+SealFrame sweep");
+BENCHMARK(SealedSweepFrame)->Name("ComposeFrame+SealFrame sweep");
 
-void ControlFrame(benchmark::State& state)
+template <QString (*Build)(int)>
+void SealedControlFrame(benchmark::State& state)
 {
-    int nCode = static_cast<int>(state.range(0));
+    int nRetry = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(nCode);
-        QString strFrame = ComposeFrame(0, QStringLiteral("40"), {{"control code", nCode, 1}});
+        benchmark::DoNotOptimize(nRetry);
+        QString strFrame = Build(nRetry);
         benchmark::DoNotOptimize(SealFrame(strFrame));
     }
 }
-BENCHMARK(ControlFrame)->Name("ComposeFrame+SealFrame close")->Arg(0x80);
-BENCHMARK(ControlFrame)->Name("ComposeFrame+SealFrame pause")->Arg(0x83);
-BENCHMARK(ControlFrame)->Name("ComposeFrame+SealFrame continue")->Arg(0x84);
+BENCHMARK(SealedControlFrame<CloseFrame>)->Name("ComposeFrame+SealFrame close");
+BENCHMARK(SealedControlFrame<PauseFrame>)->Name("ComposeFrame+SealFrame pause");
+BENCHMARK(SealedControlFrame<ContinueFrame>)->Name("ComposeFrame+SealFrame continue");
 
 void Amplitude(benchmark::State& state)
 {

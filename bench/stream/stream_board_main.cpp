@@ -5,6 +5,7 @@
 // input it prints when it wrote each report and exits.
 #include "board/frame_splitter.h"
 #include "board/pseudo_terminal.h"
+#include "protocol/commands.h"
 #include "stream/report_words.h"
 #include "support/clock.h"
 
@@ -46,7 +47,7 @@ bool TakeFrames(int nFd, CFrameSplitter& splitter, bool bAnswer, Counts& counts)
             ++counts.nFrames;
             if (frame.verdict != SplitFrame::Verdict::Good)
                 continue;
-            bSweep = bSweep || static_cast<quint8>(frame.bytes[5]) == 0x03;
+            bSweep = bSweep || static_cast<Command>(frame.bytes[5]) == Command::Sweep;
             if (bAnswer && ::write(nFd, "\x4F\x4B", 2) != 2)
                 std::fprintf(stderr, "bench_stream_board: cannot answer a frame\n");
         }

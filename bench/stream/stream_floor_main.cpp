@@ -2,6 +2,7 @@
 // bare QSerialPort that only takes the bytes in, so that the window's figure
 // can be set against what waking up for each report costs on this machine.
 #include "protocol/frame.h"
+#include "protocol/frame_builders.h"
 #include "support/clock.h"
 #include "support/figures.h"
 
@@ -19,15 +20,15 @@ constexpr int kBoardStartMs = 10000;
 constexpr int kBoardEndMs = 30000;
 constexpr qint64 kStopEarlyNs = 500 * 1000000LL;
 
-QByteArray SweepFrame()
+QByteArray SealedSweepFrame()
 {
-    QString strFrame = ComposeFrame(0, QStringLiteral("03"),
-                                    {{"start word", 0x051EB851, 4},
-                                     {"end word", 0x66666666, 4},
-                                     {"amplitude word", 0x0FFF, 2},
-                                     {"step code", 6, 1},
-                                     {"time interval", 5, 4},
-                                     {"circular flag", 0, 1}});
+    SweepFrameFields fields;
+    fields.dwStartWord = 0x051EB851;
+    fields.dwEndWord = 0x66666666;
+    fields.nAmplitudeWord = 0x0FFF;
+    fields.nStepCode = 6;
+    fields.nIntervalCount = 5;
+    QString strFrame = SweepFrame(0, fields);
     return SealFrame(strFrame);
 }
 
@@ -72,7 +73,7 @@ int main(int argc, char* argv[])
             QTimer::singleShot(static_cast<int>((dSeconds * 1e9 - kStopEarlyNs) / 1e6), &app, &QCoreApplication::quit);
         }
     });
-    port.write(SweepFrame());
+    port.write(SealedSweepFrame());
     QTimer::singleShot(static_cast<int>(dSeconds * 1000) + kBoardStartMs, &app, &QCoreApplication::quit);
     QCoreApplication::exec();
     const qint64 nCpuNs = ProcessCpuNs() - nStartCpuNs;
