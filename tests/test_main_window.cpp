@@ -29,6 +29,16 @@ private:
     WindowOnBoard& Fixture() { return *m_pFixture; }
     const Ui::CDriversControlDlg& Ui() { return m_pFixture->Window().Controls(); }
 
+    // A second board, listed after the first in the port list just read.
+    void ListSecondBoard(CVirtualBoard& second)
+    {
+        QVERIFY(second.Open());
+        AddPreferredPort(second.PortName(), QStringLiteral("second board"));
+        Ui().cmbComPort->showPopup();
+        Ui().cmbComPort->hidePopup();
+        QCOMPARE(Ui().cmbComPort->itemText(1), second.PortName());
+    }
+
 private Q_SLOTS:
     void init() { m_pFixture = std::make_unique<WindowOnBoard>(); }
     void cleanup() { m_pFixture.reset(); }
@@ -190,11 +200,7 @@ private Q_SLOTS:
     void pickedEntryOpensTheDeviceItShowed()
     {
         CVirtualBoard second;
-        QVERIFY(second.Open());
-        AddPreferredPort(second.PortName(), QStringLiteral("second board"));
-        Ui().cmbComPort->showPopup();
-        Ui().cmbComPort->hidePopup();
-        QCOMPARE(Ui().cmbComPort->itemText(1), second.PortName());
+        ListSecondBoard(second);
 
         // Another adapter comes in ahead of it while the list is shown.
         CVirtualBoard newcomer;
@@ -211,10 +217,7 @@ private Q_SLOTS:
     void wheelOverThePortListSwitchesNothing()
     {
         CVirtualBoard second;
-        QVERIFY(second.Open());
-        AddPreferredPort(second.PortName(), QStringLiteral("second board"));
-        Ui().cmbComPort->showPopup();
-        Ui().cmbComPort->hidePopup();
+        ListSecondBoard(second);
         Ui().cmbComPort->setCurrentIndex(0);
         for (const int nDelta : {-120, 120, -120}) {
             QWheelEvent wheel(QPointF(5, 5), Ui().cmbComPort->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, nDelta),
