@@ -77,6 +77,35 @@ private Q_SLOTS:
         QCOMPARE(m_pGrouping->IdleGapMsecs(), gapMs);
     }
 
+    void adapterLatencyWidensTheGap_data()
+    {
+        QTest::addColumn<int>("latencyMs");
+        QTest::addColumn<int>("gapMs");
+        QTest::newRow("no adapter") << 0 << 4;
+        QTest::newRow("FTDI default") << 16 << 18;
+        QTest::newRow("lowered to 1 ms: the line's gap holds") << 1 << 4;
+    }
+    void adapterLatencyWidensTheGap()
+    {
+        QFETCH(int, latencyMs);
+        QFETCH(int, gapMs);
+        m_pGrouping->SetLine(*ParseLineSettings(QStringLiteral("9600,n,8,1")));
+        m_pGrouping->SetAdapterLatency(latencyMs);
+        QCOMPARE(m_pGrouping->IdleGapMsecs(), gapMs);
+        QCOMPARE(m_pGrouping->LineGapMsecs(), 4);
+    }
+
+    void replyHeldByAnAdapterIsOneGroup()
+    {
+        // Far beyond the line's 4 ms, with room for a slow machine either side.
+        m_pGrouping->SetAdapterLatency(200);
+        m_pPty->Write(QByteArray::fromHex("4F"));
+        QTimer::singleShot(30, this, [this] { m_pPty->Write(QByteArray::fromHex("4B")); });
+        QTRY_COMPARE_WITH_TIMEOUT(AllTaken().size(), 2, kWaitMs);
+        QTest::qWait(50);
+        QCOMPARE(m_groups, QList<QByteArray>{QByteArray::fromHex("4F4B")});
+    }
+
     void bytesWithinTheGapAreOneGroup()
     {
         m_pPty->Write(QByteArray::fromHex("4F"));

@@ -1,5 +1,6 @@
 #include "serial/ms_comm.h"
 
+#include "serial/adapter_latency.h"
 #include "serial/comm_error.h"
 #include "serial/comm_texts.h"
 #include "serial/port_table.h"
@@ -113,6 +114,7 @@ void CMSComm::SetPortOpen(bool bOpen)
     if (!m_pPort->open(QIODevice::ReadWrite))
         throw CommError(OpenFailureText(m_strLocation, *m_pPort));
     m_strVanishedText.clear();
+    m_pGrouping->SetAdapterLatency(m_nAdapterLatencyMsecs.value_or(AdapterLatencyMsecs(m_strLocation)));
     try {
         ApplySettings();
     } catch (const CommError&) {
@@ -189,6 +191,11 @@ void CMSComm::SetInputMode(long nMode)
     // Both modes deliver the bytes as they came; only the value is checked.
     if (nMode != 0 && nMode != 1)
         throw CommError(InputModeText(nMode));
+}
+
+void CMSComm::SetAdapterLatency(std::optional<int> nMsecs)
+{
+    m_nAdapterLatencyMsecs = nMsecs;
 }
 
 QString CMSComm::PortLocation() const

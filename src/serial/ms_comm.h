@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class CReplyGrouping;
 class QSerialPort;
@@ -51,6 +52,10 @@ public:
     short GetCommEvent() const;
     void SetInputMode(long nMode);
 
+    // The latency timer of an adapter the system does not report, such as a
+    // board simulated behind one; without it, the system is asked at each open.
+    void SetAdapterLatency(std::optional<int> nMsecs);
+
     // The device behind CommPort and the description of the last failure
     // that raised an event.
     QString PortLocation() const;
@@ -82,6 +87,7 @@ private:
     // that one fault reads the same wherever it surfaces.
     QString m_strVanishedText;
     bool m_bClosePending = false;
+    std::optional<int> m_nAdapterLatencyMsecs;
 };
 
 extern CMSComm g_msComm;

@@ -43,6 +43,11 @@ void CReplyGrouping::SetLine(const LineSettings& settings)
     m_settings = settings;
 }
 
+void CReplyGrouping::SetAdapterLatency(int nMsecs)
+{
+    m_nAdapterLatencyMsecs = nMsecs;
+}
+
 void CReplyGrouping::SetThreshold(int nBytes)
 {
     m_nThreshold = nBytes;
@@ -68,6 +73,11 @@ void CReplyGrouping::Stop()
 
 int CReplyGrouping::IdleGapMsecs() const
 {
+    return m_nAdapterLatencyMsecs > 0 ? std::max(LineGapMsecs(), m_nAdapterLatencyMsecs + 2) : LineGapMsecs();
+}
+
+int CReplyGrouping::LineGapMsecs() const
+{
     const double dMsecs = 3.5 * m_settings.BitsPerCharacter() * 1000.0 / m_settings.nBaudRate;
     return std::max(2, static_cast<int>(std::ceil(dMsecs)));
 }
@@ -80,9 +90,11 @@ int CReplyGrouping::LongestWaitMsecs() const
     return 4 * IdleGapMsecs();
 }
 
+// While streaming, what arrives is taken in at the pace of the line, not of
+// the adapter: it hands bytes over at least as often as its latency.
 int CReplyGrouping::DrainMsecs() const
 {
-    return 4 * IdleGapMsecs();
+    return 4 * LineGapMsecs();
 }
 
 bool CReplyGrouping::HasGroup() const

@@ -10,7 +10,8 @@ class QSerialPort;
 
 // Decides when received bytes make one receive event. Bytes with no idle
 // gap of 3.5 character times between them belong together, so a reply is not
-// split. A line that does not fall quiet for a long while is taken in on a
+// split; behind a USB-serial adapter the gap is the adapter's latency plus
+// 2 ms, since the adapter may hold the rest of a reply that long. A line that does not fall quiet for a long while is taken in on a
 // timer instead, one event per few reports rather than a wake-up for every
 // one: the system is told to hold the bytes meanwhile.
 class CReplyGrouping : public QObject {
@@ -20,6 +21,8 @@ public:
     explicit CReplyGrouping(QSerialPort& port);
 
     void SetLine(const LineSettings& settings);
+    // The latency timer of the adapter behind the port; 0 for none.
+    void SetAdapterLatency(int nMsecs);
     // Bytes waiting before an event is raised; 0 raises none.
     void SetThreshold(int nBytes);
     // A full input buffer is delivered at once.
@@ -30,6 +33,8 @@ public:
     void Stop();
 
     int IdleGapMsecs() const;
+    // 3.5 character times of the line, whatever the adapter.
+    int LineGapMsecs() const;
 
 Q_SIGNALS:
     void GroupReady();
@@ -50,6 +55,7 @@ private:
     // Since the first byte not yet delivered arrived.
     QElapsedTimer m_pendingSince;
     LineSettings m_settings;
+    int m_nAdapterLatencyMsecs = 0;
     int m_nThreshold = 0;
     int m_nBufferBytes = 1024;
     bool m_bStreaming = false;
