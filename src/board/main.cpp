@@ -45,7 +45,13 @@ int main(int argc, char* argv[])
                                          QStringLiteral("steps"), QStringLiteral("1"));
     const QCommandLineOption noPacingOption(QStringLiteral("no-pacing"),
                                             QStringLiteral("Leave out the 9600-baud line time between writes."));
-    parser.addOptions({linkOption, reportOption, stepsOption, noPacingOption});
+    const QCommandLineOption adapterOption(
+        QStringLiteral("adapter-latency"),
+        QStringLiteral("Hold the output as a USB-serial adapter of the FTDI kind does: until <ms> after the first "
+                       "waiting byte, or until 62 bytes wait (an FTDI adapter's default is 16; 0, the default, is "
+                       "no adapter)."),
+        QStringLiteral("ms"), QStringLiteral("0"));
+    parser.addOptions({linkOption, reportOption, stepsOption, noPacingOption, adapterOption});
     parser.process(app);
 
     QTextStream err(stderr);
@@ -53,6 +59,12 @@ int main(int argc, char* argv[])
     int nSteps = 0;
     if (!PositiveOption(parser, reportOption, nReportMs) || !PositiveOption(parser, stepsOption, nSteps)) {
         err << "--report-ms and --steps-per-report take a positive whole number.\n";
+        return 2;
+    }
+    bool bLatencyOk = false;
+    const int nLatencyMs = parser.value(adapterOption).toInt(&bLatencyOk);
+    if (!bLatencyOk || nLatencyMs < 0) {
+        err << "--adapter-latency takes a whole number of at least 0.\n";
         return 2;
     }
     QString strError;
@@ -65,6 +77,7 @@ int main(int argc, char* argv[])
     board.SetReportInterval(nReportMs);
     board.SetStepsPerReport(nSteps);
     board.SetLinePacing(!parser.isSet(noPacingOption));
+    board.SetAdapterLatency(nLatencyMs);
     const QString strLink = parser.value(linkOption);
     if (!board.Open(strLink)) {
         err << board.ErrorText() << '\n';

@@ -1,5 +1,7 @@
 #include "board/paced_writer.h"
 
+#include "board/adapter_hold.h"
+
 #include <cerrno>
 #include <unistd.h>
 
@@ -38,6 +40,11 @@ void CPacedWriter::SetPacing(bool bPaced)
     m_bPaced = bPaced;
 }
 
+void CPacedWriter::SetAdapter(CAdapterHold* pAdapter)
+{
+    m_pAdapter = pAdapter;
+}
+
 void CPacedWriter::Enqueue(const QByteArray& bytes, int nGapMs)
 {
     if (m_nFd < 0 || bytes.isEmpty() || m_queue.size() >= kMaxQueuedMessages)
@@ -57,7 +64,7 @@ void CPacedWriter::Pump()
         return;
     }
     Message& message = m_queue.first();
-    const ssize_t nWritten = ::write(m_nFd, message.bytes.constData(), static_cast<size_t>(message.bytes.size()));
+    const qint64 nWritten = PassOn(message.bytes);
     if (nWritten < 0) {
         if (errno == EAGAIN || errno == EINTR)
             WakeIn(kRetryNs);
@@ -74,6 +81,13 @@ void CPacedWriter::Pump()
     m_queue.removeFirst();
     if (!m_queue.isEmpty())
         WakeIn(m_nNextWriteNs - m_clock.nsecsElapsed());
+}
+
+qint64 CPacedWriter::PassOn(const QByteArray& bytes)
+{
+    if (m_pAdapter && m_pAdapter->IsOn())
+        return m_pAdapter->Take(bytes);
+    return ::write(m_nFd, bytes.constData(), static_cast<size_t>(bytes.size()));
 }
 
 void CPacedWriter::WakeIn(qint64 nNsecs)

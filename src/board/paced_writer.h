@@ -5,9 +5,12 @@
 #include <QList>
 #include <QTimer>
 
+class CAdapterHold;
+
 // Every write to the line goes through this queue, one write() a message, so
 // that two messages never arrive glued: the client takes bytes less than a
-// few milliseconds apart for one reply.
+// few milliseconds apart for one reply. Only an adapter in between, as on a
+// real board, may hold them together.
 class CPacedWriter {
 public:
     CPacedWriter();
@@ -15,6 +18,9 @@ public:
     // -1 when the line is gone: what is queued is dropped.
     void SetFd(int nFd);
     void SetPacing(bool bPaced);
+    // While it is on, the paced bytes go to this adapter rather than straight
+    // onto the line.
+    void SetAdapter(CAdapterHold* pAdapter);
 
     // With nGapMs >= 0, the next message follows this one nGapMs later instead
     // of after its line time and the usual gap. Dropped while the line is
@@ -29,6 +35,7 @@ private:
     };
 
     void Pump();
+    qint64 PassOn(const QByteArray& bytes);
     void WakeIn(qint64 nNsecs);
     qint64 PauseAfter(const Message& message) const;
 
@@ -36,6 +43,7 @@ private:
     QElapsedTimer m_clock;
     QList<Message> m_queue;
     qint64 m_nNextWriteNs = 0;
+    CAdapterHold* m_pAdapter = nullptr;
     int m_nFd = -1;
     bool m_bPaced = true;
 };

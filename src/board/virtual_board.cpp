@@ -27,6 +27,7 @@ CVirtualBoard::CVirtualBoard(QObject* parent)
     , m_pReportTimer(new QTimer(this))
 {
     m_clock.start();
+    m_writer.SetAdapter(&m_adapter);
     m_pIdleTimer->setSingleShot(true);
     m_pIdleTimer->setTimerType(Qt::PreciseTimer);
     m_pIdleTimer->setInterval(kIdleFlushMs);
@@ -56,6 +57,7 @@ bool CVirtualBoard::Open(const QString& strLinkPath)
     m_strError.clear();
     m_pReadNotifier = new QSocketNotifier(m_terminal.MasterFd(), QSocketNotifier::Read, this);
     connect(m_pReadNotifier, &QSocketNotifier::activated, this, &CVirtualBoard::OnReadable);
+    m_adapter.SetFd(m_terminal.MasterFd());
     m_writer.SetFd(m_terminal.MasterFd());
     return true;
 }
@@ -84,6 +86,7 @@ void CVirtualBoard::Vanish()
         m_pReadNotifier = nullptr;
     }
     m_writer.SetFd(-1);
+    m_adapter.SetFd(-1);
     m_pIdleTimer->stop();
     m_splitter = CFrameSplitter();
     m_terminal.Close();
@@ -117,6 +120,11 @@ void CVirtualBoard::SendRaw(const QByteArray& bytes)
 void CVirtualBoard::SetLinePacing(bool bPaced)
 {
     m_writer.SetPacing(bPaced);
+}
+
+void CVirtualBoard::SetAdapterLatency(int nMsecs)
+{
+    m_adapter.SetLatency(nMsecs);
 }
 
 void CVirtualBoard::SetReportInterval(int nMsecs)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "board/adapter_hold.h"
 #include "board/frame_splitter.h"
 #include "board/paced_writer.h"
 #include "board/pseudo_terminal.h"
@@ -62,6 +63,10 @@ public:
     // Line pacing: about 1.04 ms a byte at 9600 baud. Off, only the gap
     // between two writes remains, so that they never arrive glued.
     void SetLinePacing(bool bPaced);
+    // Holds the output as a USB-serial adapter of the FTDI kind does: until
+    // nMsecs after the first waiting byte (16 is the usual), or until 62
+    // bytes wait. Zero or less, the default, is no adapter.
+    void SetAdapterLatency(int nMsecs);
     void SetReportInterval(int nMsecs);  // default 100 ms
     void SetStepsPerReport(int nSteps);  // default 1
 
@@ -88,6 +93,7 @@ private:
 
     QElapsedTimer m_clock;
     CPseudoTerminal m_terminal;
+    CAdapterHold m_adapter;
     CPacedWriter m_writer;
     CFrameSplitter m_splitter;
     CSweep m_sweep;
