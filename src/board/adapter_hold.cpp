@@ -10,37 +10,54 @@ constexpr qint64 kNsPerMs = 1000000;
 // board's UART waits, so that output to a line nobody reads stays bounded.
 constexpr qsizetype kBufferBytes = 256;
 // A full pseudo-terminal drains as the client reads; try again soon.
-constexpr qint64 kRetryNs = 5 * kNsPerMs;
+constexpr int kRetryMs = 5;
+
+int MsecsUntil(qint64 nNsecs)
+{
+    // Rounded up: a wake before the byte is in would only sleep again.
+    return static_cast<int>((qMax<qint64>(nNsecs, 0) + kNsPerMs - 1) / kNsPerMs);
+}
 
 } // namespace
 
 CAdapterHold::CAdapterHold()
 {
-    m_timer.setSingleShot(true);
-    m_timer.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] { Deliver(); });
+    m_tickTimer.setTimerType(Qt::PreciseTimer);
+    m_packetTimer.setSingleShot(true);
+    m_packetTimer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&m_tickTimer, &QTimer::timeout, &m_tickTimer, [this] { OnTick(); });
+    QObject::connect(&m_packetTimer, &QTimer::timeout, &m_packetTimer, [this] { DeliverFullPackets(); });
     m_clock.start();
 }
 
 void CAdapterHold::SetFd(int nFd)
 {
     m_nFd = nFd;
-    if (nFd < 0) {
-        m_held.clear();
-        m_arrivals.clear();
-        m_timer.stop();
-    }
+    if (nFd < 0)
+        Drop();
 }
 
 void CAdapterHold::SetLatency(int nMsecs)
 {
-    m_nLatencyNs = qMax(0, nMsecs) * kNsPerMs;
-    Deliver();
+    if (nMsecs > 0) {
+        m_tickTimer.start(nMsecs);
+        return;
+    }
+    m_tickTimer.stop();
+    m_packetTimer.stop();
+    // What is still on its way in counts as in: nothing holds it now.
+    m_arrivalNs.fill(0);
+    Deliver(m_held.size());
+}
+
+void CAdapterHold::SetByteTime(qint64 nNsecs)
+{
+    m_nByteNs = qMax<qint64>(0, nNsecs);
 }
 
 bool CAdapterHold::IsOn() const
 {
-    return m_nLatencyNs > 0;
+    return m_tickTimer.isActive();
 }
 
 qsizetype CAdapterHold::Take(const QByteArray& bytes)
@@ -48,54 +65,68 @@ qsizetype CAdapterHold::Take(const QByteArray& bytes)
     const qsizetype nTaken = qMin(bytes.size(), kBufferBytes - m_held.size());
     if (m_nFd < 0 || nTaken <= 0)
         return 0;
+    qint64 nAtNs = qMax(m_clock.nsecsElapsed(), m_arrivalNs.isEmpty() ? 0 : m_arrivalNs.last());
+    for (qsizetype i = 0; i < nTaken; ++i) {
+        nAtNs += m_nByteNs;
+        m_arrivalNs.append(nAtNs);
+    }
     m_held.append(bytes.constData(), nTaken);
-    m_arrivals.append({nTaken, m_clock.nsecsElapsed()});
-    Deliver();
+    DeliverFullPackets();
     return nTaken;
 }
 
-void CAdapterHold::Deliver()
+void CAdapterHold::OnTick()
 {
-    m_timer.stop();
-    while (m_nFd >= 0 && !m_held.isEmpty() && (m_held.size() >= kPacketPayload || IsDue())) {
-        const qsizetype nPacket = qMin(m_held.size(), kPacketPayload);
+    if (!m_packetTimer.isActive() || ArrivedBytes() < kPacketPayload)
+        Deliver(ArrivedBytes());
+    DeliverFullPackets();
+}
+
+void CAdapterHold::DeliverFullPackets()
+{
+    while (ArrivedBytes() >= kPacketPayload) {
+        if (!Deliver(kPacketPayload))
+            return;
+    }
+    // Wake when the byte that fills the next packet is in.
+    if (m_held.size() >= kPacketPayload)
+        m_packetTimer.start(MsecsUntil(m_arrivalNs[kPacketPayload - 1] - m_clock.nsecsElapsed()));
+}
+
+bool CAdapterHold::Deliver(qsizetype nBytes)
+{
+    while (m_nFd >= 0 && nBytes > 0) {
+        const qsizetype nPacket = qMin(nBytes, kPacketPayload);
         const ssize_t nWritten = ::write(m_nFd, m_held.constData(), static_cast<size_t>(nPacket));
         if (nWritten < 0 && errno != EAGAIN && errno != EINTR) {
-            m_held.clear();
-            m_arrivals.clear();
-            return;
+            Drop();
+            return false;
         }
-        if (nWritten > 0)
-            Forget(nWritten);
+        if (nWritten > 0) {
+            m_held.remove(0, nWritten);
+            m_arrivalNs.remove(0, nWritten);
+            nBytes -= nWritten;
+        }
         if (nWritten < nPacket) {
-            WakeIn(kRetryNs);
-            return;
+            m_packetTimer.start(kRetryMs);
+            return false;
         }
     }
-    if (!m_held.isEmpty())
-        WakeIn(m_arrivals.first().nAtNs + m_nLatencyNs - m_clock.nsecsElapsed());
+    return true;
 }
 
-bool CAdapterHold::IsDue() const
+qsizetype CAdapterHold::ArrivedBytes() const
 {
-    return m_clock.nsecsElapsed() - m_arrivals.first().nAtNs >= m_nLatencyNs;
+    const qint64 nNowNs = m_clock.nsecsElapsed();
+    qsizetype nArrived = 0;
+    while (nArrived < m_arrivalNs.size() && m_arrivalNs[nArrived] <= nNowNs)
+        ++nArrived;
+    return nArrived;
 }
 
-void CAdapterHold::Forget(qsizetype nBytes)
+void CAdapterHold::Drop()
 {
-    m_held.remove(0, nBytes);
-    while (nBytes > 0) {
-        Arrival& oldest = m_arrivals.first();
-        const qsizetype nGone = qMin(nBytes, oldest.nBytes);
-        oldest.nBytes -= nGone;
-        nBytes -= nGone;
-        if (oldest.nBytes == 0)
-            m_arrivals.removeFirst();
-    }
-}
-
-void CAdapterHold::WakeIn(qint64 nNsecs)
-{
-    // Rounded up: a wake before the latency has run out would only sleep again.
-    m_timer.start(static_cast<int>((qMax<qint64>(nNsecs, 0) + kNsPerMs - 1) / kNsPerMs));
+    m_held.clear();
+    m_arrivalNs.clear();
+    m_packetTimer.stop();
 }

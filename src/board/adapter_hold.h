@@ -6,10 +6,11 @@
 #include <QTimer>
 
 // The receive side of a USB-serial adapter of the FTDI kind, between the
-// board's UART and the host. Bytes off the line wait in the adapter's buffer
-// until its latency timer runs out, counted from the first waiting byte, or
-// until a USB packet's payload is full; each packet reaches the host in one
-// write. Off by default.
+// board's UART and the host. Bytes come in off the line one by one; the
+// adapter hands what has come to the host each time its latency timer runs
+// out, a timer that runs on its own, or at once when a USB packet's payload
+// is full. So a reply whose bytes straddle a tick reaches the host in two
+// pieces, the second a latency later. Each packet is one write. Off by default.
 class CAdapterHold {
 public:
     // 64-byte USB packets less the adapter's two status bytes.
@@ -21,27 +22,28 @@ public:
     void SetFd(int nFd);
     // Zero or less turns the adapter off and hands on what it holds at once.
     void SetLatency(int nMsecs);
+    // How long a byte takes on the line into the adapter; 0 when a message
+    // comes in whole.
+    void SetByteTime(qint64 nNsecs);
     bool IsOn() const;
 
     // Takes what fits in the buffer, as write() would: 0 while it is full.
     qsizetype Take(const QByteArray& bytes);
 
 private:
-    struct Arrival {
-        qsizetype nBytes = 0;
-        qint64 nAtNs = 0;
-    };
+    void OnTick();
+    void DeliverFullPackets();
+    // Writes up to nBytes of what has come in; false when the line took less.
+    bool Deliver(qsizetype nBytes);
+    qsizetype ArrivedBytes() const;
+    void Drop();
 
-    void Deliver();
-    bool IsDue() const;
-    void Forget(qsizetype nBytes);
-    void WakeIn(qint64 nNsecs);
-
-    QTimer m_timer;
+    QTimer m_tickTimer;
+    QTimer m_packetTimer;
     QElapsedTimer m_clock;
     QByteArray m_held;
-    // When each piece of m_held came in, oldest first.
-    QList<Arrival> m_arrivals;
-    qint64 m_nLatencyNs = 0;
+    // When each held byte is in off the line, oldest first.
+    QList<qint64> m_arrivalNs;
+    qint64 m_nByteNs = 0;
     int m_nFd = -1;
 };

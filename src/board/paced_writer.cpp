@@ -38,11 +38,15 @@ void CPacedWriter::SetFd(int nFd)
 void CPacedWriter::SetPacing(bool bPaced)
 {
     m_bPaced = bPaced;
+    if (m_pAdapter)
+        m_pAdapter->SetByteTime(bPaced ? kLineNsPerByte : 0);
 }
 
 void CPacedWriter::SetAdapter(CAdapterHold* pAdapter)
 {
     m_pAdapter = pAdapter;
+    // A paced message reaches the adapter a byte at a time.
+    m_pAdapter->SetByteTime(m_bPaced ? kLineNsPerByte : 0);
 }
 
 void CPacedWriter::Enqueue(const QByteArray& bytes, int nGapMs)
