@@ -1,0 +1,149 @@
+// The board behind a USB-serial adapter that holds its output up to 16 ms:
+// the program must take each acknowledgement as one reply. With the line's
+// own 4 ms gap forced, replies split at the adapter's ticks are refusals,
+// and the same session shows resends.
+
+#include "protocol/frame_builders.h"
+#include "serial/board_line.h"
+#include "serial/ms_comm.h"
+#include "serial/port_table.h"
+#include "serial/reply_state.h"
+#include "serial/resend_watch.h"
+#include "serial/send_frame.h"
+#include "support/window_on_board.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+constexpr int kAdapterLatencyMs = 16;
+constexpr int kSends = 200;
+constexpr int kWaitMs = 10000;
+// The single-point watch's rules at half its period, with room to spare for
+// a reply held by the adapter and grouped on its gap.
+constexpr int kPeriodMs = 100;
+
+// The board shares this thread: it must run all the while, which QTest's
+// waits, sleeping between looks, would not let it.
+void RunEventsFor(int nMsecs)
+{
+    QEventLoop loop;
+    QTimer::singleShot(nMsecs, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+} // namespace
+
+class TestAdapterSession : public QObject {
+    Q_OBJECT
+
+private:
+    // Point frames through the single-point watch's rules; returns how many
+    // frames went out for kSends acknowledged or given-up exchanges.
+    int RunSession(std::optional<int> forcedLatencyMs)
+    {
+        CVirtualBoard board;
+        if (!board.Open())
+            return -1;
+        board.SetAdapterLatency(kAdapterLatencyMs);
+        ClearPreferredPorts();
+        AddPreferredPort(board.PortName(), QStringLiteral("board behind an adapter"));
+        g_msComm.Attach();
+        // A pseudo-terminal is no USB device: the latency is given, as for an
+        // adapter the system does not report.
+        g_msComm.SetAdapterLatency(forcedLatencyMs);
+        SetUpBoardLine(g_msComm);
+        const QMetaObject::Connection receive = connect(&g_msComm, &CMSComm::OnComm, this, [] {
+            if (g_msComm.GetCommEvent() == CMSComm::kEventReceive)
+                TakeReceivedReply(2048);
+        });
+
+        WatchPolicy policy = kPointWatchPolicy;
+        policy.nPeriodMsecs = kPeriodMs;
+        int nRetry = 0;
+        bool bDone = false;
+        bool bRetrying = false;
+        CResendWatch watch(policy, {nRetry, bDone, bRetrying},
+                           [](int nCount) { return PointFrame(nCount, 0x19999999, 0x0FD7); }, SendFrame);
+        int nAcknowledged = 0;
+        int nGaveUp = 0;
+        for (int nSend = 1; nSend <= kSends; ++nSend) {
+            // Sends come at any phase of the adapter's own timer, as an
+            // operator's clicks do, not locked to the last reply.
+            RunEventsFor(nSend % (kAdapterLatencyMs + 1));
+            QEventLoop exchange;
+            const QMetaObject::Connection acknowledged = connect(&watch, &CResendWatch::Acknowledged, &exchange, [&] {
+                ++nAcknowledged;
+                exchange.quit();
+            });
+            const QMetaObject::Connection gaveUp = connect(&watch, &CResendWatch::GaveUp, &exchange, [&] {
+                ++nGaveUp;
+                exchange.quit();
+            });
+            QTimer::singleShot(kWaitMs, &exchange, &QEventLoop::quit);
+            watch.Send();
+            exchange.exec();
+            disconnect(acknowledged);
+            disconnect(gaveUp);
+        }
+        const int nFrames = static_cast<int>(board.Frames().size());
+        qInfo("%d sends, %d frames, %d acknowledged, %d given up", kSends, nFrames, nAcknowledged, nGaveUp);
+        disconnect(receive);
+        g_msComm.Detach();
+        g_msComm.SetAdapterLatency(std::nullopt);
+        ClearPreferredPorts();
+        return nFrames;
+    }
+
+private Q_SLOTS:
+    void everyAcknowledgementIsOneReply()
+    {
+        QCOMPARE(RunSession(kAdapterLatencyMs), kSends);
+    }
+
+    // About one reply in sixteen straddles a tick of the adapter; the chance
+    // that none of 200 does is below one in a hundred thousand.
+    void theLinesOwnGapShowsTheResends()
+    {
+        QVERIFY(RunSession(0) > kSends);
+    }
+
+    void reportStreamStillReachesCurrentFrequency()
+    {
+        WindowOnBoard fixture;
+        fixture.Board().SetAdapterLatency(kAdapterLatencyMs);
+        fixture.Board().SetReportInterval(5);
+        g_msComm.SetAdapterLatency(kAdapterLatencyMs);
+        // Picked again, so that the port opens with the adapter's gap.
+        Q_EMIT fixture.Window().Controls().cmbComPort->activated(0);
+        const Ui::CSweepPage& sweep = fixture.Window().SweepPage().Controls();
+        sweep.editStartFreq->setText(QStringLiteral("100"));
+        sweep.editEndFreq->setText(QStringLiteral("400"));
+        // The finest step: the sweep goes on rising for far longer than the test.
+        Q_EMIT sweep.cmbInterval->DropDown();
+        sweep.cmbInterval->setCurrentIndex(0);
+        sweep.btnScan->click();
+        QStringList shown;
+        QElapsedTimer waited;
+        waited.start();
+        while (shown.size() <= 20 && waited.elapsed() < kWaitMs) {
+            const QString strText = sweep.editCurrentFreq->text();
+            if (shown.isEmpty() || shown.last() != strText)
+                shown.append(strText);
+            RunEventsFor(5);
+        }
+        g_msComm.SetAdapterLatency(std::nullopt);
+        QVERIFY2(shown.size() > 20, qPrintable(shown.join(u' ')));
+        for (qsizetype i = 1; i < shown.size(); ++i) {
+            const double dShown = shown[i].toDouble();
+            QVERIFY2(dShown >= 100.0 && dShown <= 400.0, qPrintable(shown.join(u' ')));
+        }
+        QVERIFY(fixture.Messages().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestAdapterSession)
+#include "test_adapter_session.moc"
