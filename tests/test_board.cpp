@@ -2,6 +2,8 @@
 #include "board/virtual_board.h"
 #include "encoding/words.h"
 #include "protocol/frame.h"
+#include "support/board_frames.h"
+#include "support/sealed.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -21,34 +23,15 @@ namespace {
 
 constexpr int kWaitMs = 10000;
 
-QByteArray Hex(const char* pszHex)
-{
-    return QByteArray::fromHex(pszHex);
-}
-
-QByteArray Sealed(QString strComposed)
-{
-    return SealFrame(strComposed);
-}
-
-const QByteArray g_singlePoint = Hex("A55A5AA50001199999990FD75AA5A55A8CE9");
-const QByteArray g_singlePointResent = Hex("A55A5AA50101199999990FD75AA5A55A4F14");
-const QByteArray g_close = Hex("A55A5AA50040805AA5A55AC58E");
-const QByteArray g_pause = Hex("A55A5AA50040835AA5A55AC5CA");
-const QByteArray g_continue = Hex("A55A5AA50040845AA5A55A057F");
-const QByteArray g_sweep = Hex("A55A5AA50003028F5C28666666660FFF0000000005005AA5A55A5F36");
-const QByteArray g_ok = Hex("4F4B");
-const QByteArray g_error = Hex("4552");
-
 QByteArray SweepFrame(float fStartMhz, float fEndMhz, int nStepCode, bool bCircular)
 {
-    return Sealed(ComposeFrame(0, "03",
-                               {{"start word", FrequencyToTuningWord(fStartMhz), 4},
-                                {"end word", FrequencyToTuningWord(fEndMhz), 4},
-                                {"amplitude word", 0x0FFF, 2},
-                                {"step code", nStepCode, 1},
-                                {"time interval", 5, 4},
-                                {"circular flag", bCircular ? 1 : 0, 1}}));
+    return Hex(Sealed(ComposeFrame(0, "03",
+                                   {{"start word", FrequencyToTuningWord(fStartMhz), 4},
+                                    {"end word", FrequencyToTuningWord(fEndMhz), 4},
+                                    {"amplitude word", 0x0FFF, 2},
+                                    {"step code", nStepCode, 1},
+                                    {"time interval", 5, 4},
+                                    {"circular flag", bCircular ? 1 : 0, 1}})));
 }
 
 QByteArray WithLastByteFlipped(QByteArray frame)
@@ -184,19 +167,19 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("stream");
         QTest::addColumn<QStringList>("frames");
-        const QByteArray unknown = Sealed(ComposeFrame(0, "02", {{"word", 0x1234, 2}}));
-        const QByteArray shortened = g_singlePoint.left(10) + g_singlePoint.mid(11);
+        const QByteArray unknown = Hex(Sealed(ComposeFrame(0, "02", {{"word", 0x1234, 2}})));
+        const QByteArray shortened = g_point1V100Mhz.left(10) + g_point1V100Mhz.mid(11);
         const QByteArray lengthened = g_close.left(7) + Hex("00") + g_close.mid(7);
         const QByteArray headerInside
-            = Sealed(ComposeFrame(0, "01", {{"tuning word", 0xA55A5AA5, 4}, {"amplitude word", 0x0040, 2}}));
-        QTest::newRow("single point") << g_singlePoint << QStringList{Described("good", g_singlePoint)};
-        QTest::newRow("sweep") << g_sweep << QStringList{Described("good", g_sweep)};
+            = Hex(Sealed(ComposeFrame(0, "01", {{"tuning word", 0xA55A5AA5, 4}, {"amplitude word", 0x0040, 2}})));
+        QTest::newRow("single point") << g_point1V100Mhz << QStringList{Described("good", g_point1V100Mhz)};
+        QTest::newRow("sweep") << g_sweep10To400Mhz << QStringList{Described("good", g_sweep10To400Mhz)};
         QTest::newRow("close") << g_close << QStringList{Described("good", g_close)};
         QTest::newRow("pause and continue")
             << g_pause + g_continue << QStringList{Described("good", g_pause), Described("good", g_continue)};
         QTest::newRow("noise before and between frames")
-            << Hex("0011A55A") + g_close + Hex("FFA5") + g_singlePointResent
-            << QStringList{Described("good", g_close), Described("good", g_singlePointResent)};
+            << Hex("0011A55A") + g_close + Hex("FFA5") + g_point1V100MhzResent
+            << QStringList{Described("good", g_close), Described("good", g_point1V100MhzResent)};
         QTest::newRow("bad CRC") << WithLastByteFlipped(g_close)
                                  << QStringList{Described("bad CRC", WithLastByteFlipped(g_close))};
         QTest::newRow("short frame, good one behind")
@@ -231,11 +214,11 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("stream");
         QTest::addColumn<bool>("partial");
         QTest::addColumn<QStringList>("flushed");
-        QTest::newRow("half a frame") << g_singlePoint.left(9) << true
-                                      << QStringList{Described("truncated", g_singlePoint.left(9))};
+        QTest::newRow("half a frame") << g_point1V100Mhz.left(9) << true
+                                      << QStringList{Described("truncated", g_point1V100Mhz.left(9))};
         QTest::newRow("cut sweep, whole close behind")
-            << g_sweep.left(10) + g_close << true
-            << QStringList{Described("truncated", g_sweep.left(10)), Described("good", g_close)};
+            << g_sweep10To400Mhz.left(10) + g_close << true
+            << QStringList{Described("truncated", g_sweep10To400Mhz.left(10)), Described("good", g_close)};
         QTest::newRow("header alone") << g_close.left(4) << true << QStringList{Described("truncated", g_close.left(4))};
         QTest::newRow("start of a header") << g_close.left(3) << false << QStringList{};
         QTest::newRow("nothing") << QByteArray() << false << QStringList{};
@@ -267,28 +250,29 @@ private Q_SLOTS:
         using V = SplitFrame::Verdict;
         using M = CVirtualBoard::Mode;
         const QByteArray badStep = SweepFrame(10, 400, 0x0E, false);
-        const QByteArray badControl = Sealed(ComposeFrame(0, "40", {{"control code", 0x85, 1}}));
-        const QByteArray unknown = Sealed(ComposeFrame(0, "02", {{"word", 0x1234, 2}}));
-        QTest::newRow("single point") << g_singlePoint << g_ok << g_singlePoint << V::Good << 0 << 0x01 << M::SinglePoint
-                                      << quint32(0x19999999) << 0x0FD7;
-        QTest::newRow("single point resent") << g_singlePointResent << g_ok << g_singlePointResent << V::Good << 1
+        const QByteArray badControl = Hex(Sealed(ComposeFrame(0, "40", {{"control code", 0x85, 1}})));
+        const QByteArray unknown = Hex(Sealed(ComposeFrame(0, "02", {{"word", 0x1234, 2}})));
+        QTest::newRow("single point") << g_point1V100Mhz << g_ok << g_point1V100Mhz << V::Good << 0 << 0x01
+                                      << M::SinglePoint << quint32(0x19999999) << 0x0FD7;
+        QTest::newRow("single point resent") << g_point1V100MhzResent << g_ok << g_point1V100MhzResent << V::Good << 1
                                              << 0x01 << M::SinglePoint << quint32(0x19999999) << 0x0FD7;
-        QTest::newRow("sweep") << g_sweep << g_ok << g_sweep << V::Good << 0 << 0x03 << M::Sweeping
+        QTest::newRow("sweep") << g_sweep10To400Mhz << g_ok << g_sweep10To400Mhz << V::Good << 0 << 0x03 << M::Sweeping
                                << quint32(0x028F5C28) << 0x0FFF;
         QTest::newRow("close") << g_close << g_ok << g_close << V::Good << 0 << 0x40 << M::Off << quint32(0) << 0;
         QTest::newRow("pause with no sweep") << g_pause << g_ok << g_pause << V::Good << 0 << 0x40 << M::Off
                                              << quint32(0) << 0;
-        QTest::newRow("noise before a frame") << Hex("00FFA5") + g_singlePoint << g_ok << g_singlePoint << V::Good << 0
-                                              << 0x01 << M::SinglePoint << quint32(0x19999999) << 0x0FD7;
-        QTest::newRow("bad CRC") << WithLastByteFlipped(g_singlePoint) << g_error << WithLastByteFlipped(g_singlePoint)
-                                 << V::BadCrc << 0 << 0x01 << M::Off << quint32(0) << 0;
+        QTest::newRow("noise before a frame") << Hex("00FFA5") + g_point1V100Mhz << g_ok << g_point1V100Mhz << V::Good
+                                              << 0 << 0x01 << M::SinglePoint << quint32(0x19999999) << 0x0FD7;
+        QTest::newRow("bad CRC") << WithLastByteFlipped(g_point1V100Mhz) << g_error
+                                 << WithLastByteFlipped(g_point1V100Mhz) << V::BadCrc << 0 << 0x01 << M::Off
+                                 << quint32(0) << 0;
         QTest::newRow("step code above 0D") << badStep << g_error << badStep << V::Good << 0 << 0x03 << M::Off
                                             << quint32(0) << 0;
         QTest::newRow("unknown control code") << badControl << g_error << badControl << V::Good << 0 << 0x40 << M::Off
                                               << quint32(0) << 0;
         QTest::newRow("unknown command") << unknown << g_error << unknown.left(6) << V::UnknownCommand << 0 << 0x02
                                          << M::Off << quint32(0) << 0;
-        QTest::newRow("frame that stops arriving") << g_singlePoint.left(10) << g_error << g_singlePoint.left(10)
+        QTest::newRow("frame that stops arriving") << g_point1V100Mhz.left(10) << g_error << g_point1V100Mhz.left(10)
                                                    << V::Truncated << 0 << 0x01 << M::Off << quint32(0) << 0;
     }
     void replies()
@@ -343,7 +327,7 @@ private Q_SLOTS:
         m_pBoard->StaySilent(silent);
         m_pBoard->Refuse(refused);
         for (int i = 0; i < sent; ++i)
-            SendAndAwait(g_singlePoint);
+            SendAndAwait(g_point1V100Mhz);
         QCOMPARE(m_pBoard->CurrentMode(), mode);
         // The close frame after them is answered, and replies keep their order.
         SendAndAwait(g_close);
@@ -357,7 +341,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("sent");
         QTest::addColumn<QByteArray>("reply");
-        QTest::newRow("good frame") << g_singlePoint << g_ok;
+        QTest::newRow("good frame") << g_point1V100Mhz << g_ok;
         QTest::newRow("bad frame") << WithLastByteFlipped(g_close) << g_error;
     }
     void splitReply()
@@ -442,7 +426,7 @@ private Q_SLOTS:
     void pauseContinueClose()
     {
         QSignalSpy reports(m_pBoard.get(), &CVirtualBoard::ReportSent);
-        SendAndAwait(g_sweep);
+        SendAndAwait(g_sweep10To400Mhz);
         QTRY_VERIFY_WITH_TIMEOUT(reports.size() >= 2, kWaitMs);
         QVERIFY(reports[1][0].value<quint32>() > reports[0][0].value<quint32>());
 
@@ -477,7 +461,7 @@ private Q_SLOTS:
         // Line ends inside the frame and a reply without one: a cooked port
         // would change the first and hold back the second.
         const QByteArray frame
-            = Sealed(ComposeFrame(0, "01", {{"tuning word", 0x0A0D0A0D, 4}, {"amplitude word", 0x0D0A, 2}}));
+            = Hex(Sealed(ComposeFrame(0, "01", {{"tuning word", 0x0A0D0A0D, 4}, {"amplitude word", 0x0D0A, 2}})));
         CLineClient client;
         QVERIFY(client.Open(board.PortName(), false));
         QVERIFY(client.Write(frame));
@@ -488,7 +472,7 @@ private Q_SLOTS:
 
     void clientReopensPort()
     {
-        SendAndAwait(g_singlePoint);
+        SendAndAwait(g_point1V100Mhz);
         QTRY_COMPARE_WITH_TIMEOUT(m_client.Received(), g_ok, kWaitMs);
         m_client.Close();
         QVERIFY(m_pBoard->IsOpen());
@@ -515,7 +499,7 @@ private Q_SLOTS:
         QCOMPARE(m_pBoard->PortName(), LinkPath());
         QVERIFY(QFileInfo::exists(QFileInfo(LinkPath()).symLinkTarget()));
         QVERIFY(m_client.Open(LinkPath()));
-        QVERIFY(m_client.Write(g_singlePoint));
+        QVERIFY(m_client.Write(g_point1V100Mhz));
         QTRY_COMPARE_WITH_TIMEOUT(m_client.Received(), g_ok, kWaitMs);
         QCOMPARE(m_pBoard->CurrentMode(), CVirtualBoard::Mode::SinglePoint);
     }

@@ -1,5 +1,6 @@
-#include "protocol/crc_text.h"
+#include "support/golden_frames.h"
 #include "support/raw_pty.h"
+#include "support/sealed.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -15,24 +16,12 @@ namespace {
 // Far beyond what any run needs, so a slow sanitizer build never trips it.
 constexpr int kProcessMsecs = 60000;
 
-const QString kPointFrame = QStringLiteral("A55A5AA50001199999990FD75AA5A55A8CE9");
-const QString kTopPointFrame = QStringLiteral("A55A5AA50001666666663F5C5AA5A55A877F");
-const QString kBottomPointFrame = QStringLiteral("A55A5AA50001028F5C2800005AA5A55A1566");
-const QString kSweepFrame = QStringLiteral("A55A5AA50003199999994CCCCCCC0FFF0700000005005AA5A55AA023");
-const QString kFullSweepFrame = QStringLiteral("A55A5AA50003028F5C28666666660FFF0000000005005AA5A55A5F36");
-
 struct CliRun {
     int nExitCode = -1;
     QString strOut;
     QString strErr;
     QJsonObject json;
 };
-
-// A frame text before its CRC, sealed with the checksum the protocol tests cover.
-QString Sealed(const QString& strBody)
-{
-    return strBody + CrcText(strBody);
-}
 
 QStringList Strings(const QJsonValue& value)
 {
@@ -133,34 +122,37 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("frame");
         QTest::addColumn<QString>("notice");
-        QTest::newRow("point 1 V at 100 MHz") << PointArguments("1", "100") << kPointFrame << QString();
-        QTest::newRow("point 4 V at 400 MHz") << PointArguments("4", "400") << kTopPointFrame << QString();
-        QTest::newRow("point 400.9 MHz passes") << PointArguments("0", "400.9")
-                                                << "A55A5AA5000166A161CA00005AA5A55A5CF1" << QString();
-        QTest::newRow("point 4.5 V passes") << PointArguments("4.5", "10") << "A55A5AA50001028F5C2847475AA5A55A6DDD"
-                                            << QString();
+        QTest::newRow("point 1 V at 100 MHz") << PointArguments("1", "100") << kPoint1V100MhzFrame << QString();
+        QTest::newRow("point 4 V at 400 MHz") << PointArguments("4", "400") << kPoint4V400MhzFrame << QString();
+        QTest::newRow("point 400.9 MHz passes") << PointArguments("0", "400.9") << kPoint0V400p9MhzFrame << QString();
+        QTest::newRow("point 4.5 V passes") << PointArguments("4.5", "10") << kPoint4p5V10MhzFrame << QString();
         QTest::newRow("point frequency below range")
-            << PointArguments("0", "5") << kBottomPointFrame << "frequency 5 MHz is below 10 MHz; sending 10 MHz";
+            << PointArguments("0", "5") << kPoint0V10MhzFrame << "frequency 5 MHz is below 10 MHz; sending 10 MHz";
         QTest::newRow("point frequency above range")
-            << PointArguments("4", "500") << kTopPointFrame << "frequency 500 MHz is above 400 MHz; sending 400 MHz";
+            << PointArguments("4", "500") << kPoint4V400MhzFrame
+            << "frequency 500 MHz is above 400 MHz; sending 400 MHz";
         QTest::newRow("point amplitude below 0 V")
-            << PointArguments("-0.5", "10") << kBottomPointFrame << "amplitude -0.5 V is below 0 V; sending 0 V";
+            << PointArguments("-0.5", "10") << kPoint0V10MhzFrame << "amplitude -0.5 V is below 0 V; sending 0 V";
         QTest::newRow("point amplitude above range")
-            << PointArguments("7", "400") << kTopPointFrame << "amplitude 7 V is above 4 V; sending 4 V";
-        QTest::newRow("point trailing text ignored") << PointArguments("1V", "100MHz") << kPointFrame << QString();
+            << PointArguments("7", "400") << kPoint4V400MhzFrame << "amplitude 7 V is above 4 V; sending 4 V";
+        QTest::newRow("point trailing text ignored")
+            << PointArguments("1V", "100MHz") << kPoint1V100MhzFrame << QString();
 
-        QTest::newRow("sweep 100 to 300") << SweepArguments("100", "300", "1", "1953k", "5") << kSweepFrame
-                                          << QString();
+        QTest::newRow("sweep 100 to 300")
+            << SweepArguments("100", "300", "1", "1953k", "5") << kSweep100To300MhzBy1953kFrame << QString();
         QTest::newRow("sweep end below start")
-            << SweepArguments("300", "100", "1", "1953k", "5") << kSweepFrame
+            << SweepArguments("300", "100", "1", "1953k", "5") << kSweep100To300MhzBy1953kFrame
             << "end 100 MHz is below start 300 MHz; sweeping from 100 to 300 MHz";
-        QTest::newRow("sweep 10 to 400") << SweepArguments("10", "400", "1", "15k", "5") << kFullSweepFrame
-                                         << QString();
-        QTest::newRow("sweep start below range") << SweepArguments("5", "400", "1", "15k", "5") << kFullSweepFrame
+        QTest::newRow("sweep 10 to 400")
+            << SweepArguments("10", "400", "1", "15k", "5") << kSweep10To400MhzBy15kFrame << QString();
+        QTest::newRow("sweep start below range") << SweepArguments("5", "400", "1", "15k", "5")
+                                                 << kSweep10To400MhzBy15kFrame
                                                  << "start 5 MHz is below 10 MHz; sending 10 MHz";
-        QTest::newRow("sweep end above range") << SweepArguments("10", "500", "1", "15k", "5") << kFullSweepFrame
+        QTest::newRow("sweep end above range") << SweepArguments("10", "500", "1", "15k", "5")
+                                               << kSweep10To400MhzBy15kFrame
                                                << "end 500 MHz is above 400 MHz; sending 400 MHz";
-        QTest::newRow("sweep fraction dropped") << SweepArguments("100.9", "300", "1", "1953k", "5") << kSweepFrame
+        QTest::newRow("sweep fraction dropped") << SweepArguments("100.9", "300", "1", "1953k", "5")
+                                                << kSweep100To300MhzBy1953kFrame
                                                 << "start \"100.9\" is read as 100 MHz";
         QTest::newRow("sweep amplitude above 4 V")
             << SweepArguments("100", "300", "5", "1953k", "5")
@@ -172,9 +164,9 @@ private Q_SLOTS:
             << SweepArguments("100", "300", "1", "125M", "50000000") + QStringList{"--circular"}
             << Sealed("A55A5AA50003199999994CCCCCCC0FFF0D02FAF080015AA5A55A") << QString();
 
-        QTest::newRow("pause") << QStringList{"pause"} << "A55A5AA50040835AA5A55AC5CA" << QString();
-        QTest::newRow("continue") << QStringList{"continue"} << "A55A5AA50040845AA5A55A057F" << QString();
-        QTest::newRow("close") << QStringList{"close"} << "A55A5AA50040805AA5A55AC58E" << QString();
+        QTest::newRow("pause") << QStringList{"pause"} << kPauseFrame << QString();
+        QTest::newRow("continue") << QStringList{"continue"} << kContinueFrame << QString();
+        QTest::newRow("close") << QStringList{"close"} << kCloseFrame << QString();
     }
     void boardReceivesTheFrame()
     {
@@ -208,8 +200,9 @@ private Q_SLOTS:
         if (QTest::currentTestFailed())
             return;
         QCOMPARE(run.nExitCode, 0);
-        QVERIFY2(run.strErr.contains(QStringLiteral("board received ") + kPointFrame), qPrintable(run.strErr));
-        QVERIFY2(run.strOut.contains(QStringLiteral("sent   ") + kPointFrame), qPrintable(run.strOut));
+        QVERIFY2(run.strErr.contains(QStringLiteral("board received ") + kPoint1V100MhzFrame),
+                 qPrintable(run.strErr));
+        QVERIFY2(run.strOut.contains(QStringLiteral("sent   ") + kPoint1V100MhzFrame), qPrintable(run.strOut));
         QVERIFY(run.strOut.contains(QStringLiteral("reply  4F 4B")));
         QVERIFY(run.strOut.endsWith(QStringLiteral("acknowledged\n")));
     }

@@ -1,8 +1,9 @@
 #include "pages/run_flags.h"
-#include "protocol/crc_text.h"
 #include "protocol/reported_word.h"
 #include "serial/ms_comm.h"
 #include "serial/reply_state.h"
+#include "support/golden_frames.h"
+#include "support/sealed.h"
 #include "support/window_on_board.h"
 
 #include <QDeadlineTimer>
@@ -18,25 +19,15 @@ constexpr int kWaitMs = 10000;
 // Long enough that the board never reports unless a test asks it to.
 constexpr int kNoReportsMs = 3600 * 1000;
 
-const QString kHeader = QStringLiteral("A55A5AA5");
-const QString kTrailer = QStringLiteral("5AA5A55A");
 const QString kIntervalMessage =
     QStringLiteral("Time interval must be a whole number of at least 1 (in units of 20 ns).");
 const QString kSwapMessage = QStringLiteral("Stop frequency is greater than  start frequency");
-const QString kCompleteFrame = QStringLiteral("A55A5AA50003199999994CCCCCCC0FFF0700000005005AA5A55AA023");
-const QString kPauseFrame = QStringLiteral("A55A5AA50040835AA5A55AC5CA");
-const QString kContinueFrame = QStringLiteral("A55A5AA50040845AA5A55A057F");
-
-QString Sealed(const QString& strBody)
-{
-    return strBody + CrcText(strBody);
-}
 
 QString SweepFrame(const QString& strCount, const QString& strWords, const QString& strAmplitude,
                    const QString& strStepCode, const QString& strInterval, const QString& strCircular)
 {
-    return Sealed(kHeader + strCount + "03" + strWords + strAmplitude + strStepCode + strInterval + strCircular
-                  + kTrailer);
+    return Sealed(kFrameHeader + strCount + "03" + strWords + strAmplitude + strStepCode + strInterval + strCircular
+                  + kFrameTrailer);
 }
 
 // Start 10 and end 10, as empty fields give; amplitude 0, no row, count 5.
@@ -47,7 +38,7 @@ QString DefaultSweepFrame(const QString& strCount = QStringLiteral("00"))
 
 QString ControlFrame(const QString& strCount, const QString& strCode)
 {
-    return Sealed(kHeader + strCount + "40" + strCode + kTrailer);
+    return Sealed(kFrameHeader + strCount + "40" + strCode + kFrameTrailer);
 }
 
 QStringList Counts(int nFirst, int nLast)
@@ -196,10 +187,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("fields");
         QTest::addColumn<QStringList>("messages");
         const QString words100To300 = QStringLiteral("199999994CCCCCCC");
-        QTest::newRow("complete frame") << "100" << "300" << "1" << 7 << "5" << false << kCompleteFrame << "100 300 1"
-                                        << QStringList();
-        QTest::newRow("end below start swapped") << "300" << "100" << "1" << 7 << "5" << false << kCompleteFrame
-                                                 << "100 300 1" << QStringList{kSwapMessage};
+        QTest::newRow("complete frame") << "100" << "300" << "1" << 7 << "5" << false << kSweep100To300MhzBy1953kFrame
+                                        << "100 300 1" << QStringList();
+        QTest::newRow("end below start swapped") << "300" << "100" << "1" << 7 << "5" << false
+                                                 << kSweep100To300MhzBy1953kFrame << "100 300 1"
+                                                 << QStringList{kSwapMessage};
         QTest::newRow("equal accepted") << "200" << "200" << "1" << 7 << "5" << false
                                         << SweepFrame("00", "3333333333333333", "0FFF", "07", "00000005", "00")
                                         << "200 200 1" << QStringList();
@@ -470,7 +462,7 @@ private Q_SLOTS:
         const QStringList frames = Fixture().FrameTexts();
         PrintWireLog(Fixture().Board().Frames());
         qsizetype i = 0;
-        QCOMPARE(frames.value(i++), QStringLiteral("A55A5AA50003199999994CCCCCCC0FFF0A00000005005AA5A55A5AB2"));
+        QCOMPARE(frames.value(i++), kSweep100To300MhzBy15p625MFrame);
         QCOMPARE(frames.value(i++), kPauseFrame);
         QCOMPARE(frames.value(i++), kContinueFrame);
         QCOMPARE(i, frames.size());
