@@ -3,6 +3,7 @@
 #include "serial/reply_state.h"
 #include "support/golden_frames.h"
 #include "support/window_on_board.h"
+#include "support/wire_log.h"
 
 #include <QLineEdit>
 #include <QTest>
@@ -15,13 +16,6 @@ QStringList Counts(const QList<ReceivedFrame>& frames)
     for (const ReceivedFrame& frame : frames)
         counts.append(QString::asprintf("%02X", frame.Retry()));
     return counts;
-}
-
-// The wire log as the board saw it, for the test output.
-void PrintWireLog(const QList<ReceivedFrame>& frames)
-{
-    for (const ReceivedFrame& frame : frames)
-        qInfo("%6lld ms  %s", static_cast<long long>(frame.nMsecs), qPrintable(frame.Hex()));
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "support/golden_frames.h"
 #include "support/sealed.h"
 #include "support/window_on_board.h"
+#include "support/wire_log.h"
 
 #include <QDeadlineTimer>
 #include <QLineEdit>
@@ -47,12 +48,6 @@ QStringList Counts(int nFirst, int nLast)
     for (int n = nFirst; n <= nLast; ++n)
         counts.append(QString::asprintf("%02X", n));
     return counts;
-}
-
-void PrintWireLog(const QList<ReceivedFrame>& frames)
-{
-    for (const ReceivedFrame& frame : frames)
-        qInfo("%6lld ms  %s", static_cast<long long>(frame.nMsecs), qPrintable(frame.Hex()));
 }
 
 } // namespace
