@@ -8,6 +8,9 @@
 // The bytes a hexadecimal text denotes.
 QByteArray Hex(const QString& strHex);
 
+// A frame whose CRC no longer matches.
+QByteArray WithLastByteFlipped(QByteArray frame);
+
 // The golden frames and replies as the bytes a client writes to the board's
 // line or reads from it.
 inline const QByteArray g_point1V100Mhz = Hex(kPoint1V100MhzFrame);

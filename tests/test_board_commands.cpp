@@ -1,27 +1,14 @@
-#include "board/frame_splitter.h"
-#include "board/virtual_board.h"
 #include "encoding/words.h"
 #include "protocol/frame.h"
 #include "support/board_frames.h"
+#include "support/board_on_line.h"
 #include "support/sealed.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QSignalSpy>
-#include <QSocketNotifier>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
 
-#include <cerrno>
-#include <fcntl.h>
-#include <memory>
-#include <termios.h>
-#include <unistd.h>
-
 namespace {
-
-constexpr int kWaitMs = 10000;
 
 QByteArray SweepFrame(float fStartMhz, float fEndMhz, int nStepCode, bool bCircular)
 {
@@ -34,207 +21,15 @@ QByteArray SweepFrame(float fStartMhz, float fEndMhz, int nStepCode, bool bCircu
                                     {"circular flag", bCircular ? 1 : 0, 1}})));
 }
 
-QByteArray WithLastByteFlipped(QByteArray frame)
-{
-    frame[frame.size() - 1] = static_cast<char>(frame[frame.size() - 1] ^ 0x01);
-    return frame;
-}
-
-QStringList Described(const QList<SplitFrame>& frames)
-{
-    QStringList texts;
-    for (const SplitFrame& frame : frames)
-        texts << VerdictText(frame.verdict) + ' ' + QString::fromLatin1(frame.bytes.toHex().toUpper());
-    return texts;
-}
-
-QString Described(const char* pszVerdict, const QByteArray& bytes)
-{
-    return QString::fromLatin1(pszVerdict) + ' ' + QString::fromLatin1(bytes.toHex().toUpper());
-}
-
-// The client's end of the line, opened with plain POSIX calls. Each read
-// is kept as one chunk: messages the board wrote apart arrive apart.
-class CLineClient {
-public:
-    CLineClient() = default;
-    CLineClient(const CLineClient&) = delete;
-    CLineClient& operator=(const CLineClient&) = delete;
-    ~CLineClient() { Close(); }
-
-    // bRaw false leaves the port as the board set it up.
-    bool Open(const QString& strPath, bool bRaw = true)
-    {
-        Close();
-        m_nFd = ::open(QFile::encodeName(strPath).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        if (m_nFd < 0)
-            return false;
-        if (bRaw && !MakeRaw())
-            return false;
-        m_pNotifier = std::make_unique<QSocketNotifier>(m_nFd, QSocketNotifier::Read);
-        QObject::connect(m_pNotifier.get(), &QSocketNotifier::activated, m_pNotifier.get(), [this] { OnReadable(); });
-        return true;
-    }
-
-    void Close()
-    {
-        m_pNotifier.reset();
-        if (m_nFd >= 0)
-            ::close(m_nFd);
-        m_nFd = -1;
-        m_chunks.clear();
-        m_bHungUp = false;
-    }
-
-    bool Write(const QByteArray& bytes)
-    {
-        const bool bWritten = ::write(m_nFd, bytes.constData(), static_cast<size_t>(bytes.size())) == bytes.size();
-        m_nWriteErrno = bWritten ? 0 : errno;
-        return bWritten;
-    }
-    int WriteErrno() const { return m_nWriteErrno; }
-
-    QList<QByteArray> Chunks() const { return m_chunks; }
-    QByteArray Received() const { return m_chunks.join(); }
-    bool HasHungUp() const { return m_bHungUp; }
-
-private:
-    bool MakeRaw()
-    {
-        termios settings{};
-        if (::tcgetattr(m_nFd, &settings) != 0)
-            return false;
-        ::cfmakeraw(&settings);
-        return ::tcsetattr(m_nFd, TCSANOW, &settings) == 0;
-    }
-
-    void OnReadable()
-    {
-        char buffer[256];
-        const ssize_t nRead = ::read(m_nFd, buffer, sizeof buffer);
-        if (nRead > 0) {
-            m_chunks.append(QByteArray(buffer, nRead));
-        } else if (nRead == 0 || errno == EIO) {
-            m_bHungUp = true;
-            m_pNotifier->setEnabled(false);
-        }
-    }
-
-    int m_nFd = -1;
-    int m_nWriteErrno = 0;
-    std::unique_ptr<QSocketNotifier> m_pNotifier;
-    QList<QByteArray> m_chunks;
-    bool m_bHungUp = false;
-};
-
 } // namespace
 
-class TestBoard : public QObject {
+// What the board answers to each frame, and how it reports a sweep.
+class TestBoardCommands : public BoardOnLineTest {
     Q_OBJECT
 
-private:
-    QTemporaryDir m_linkDir;
-    std::unique_ptr<CVirtualBoard> m_pBoard;
-    CLineClient m_client;
-
-    QString LinkPath() const { return m_linkDir.filePath(QStringLiteral("ttyVB0")); }
-
-    // Sends a frame and waits until the board has recorded one more.
-    void SendAndAwait(const QByteArray& frame)
-    {
-        const qsizetype nBefore = m_pBoard->Frames().size();
-        QVERIFY(m_client.Write(frame));
-        QTRY_COMPARE_WITH_TIMEOUT(m_pBoard->Frames().size(), nBefore + 1, kWaitMs);
-    }
-
 private Q_SLOTS:
-    void initTestCase() { QVERIFY(m_linkDir.isValid()); }
-
-    void init()
-    {
-        m_pBoard = std::make_unique<CVirtualBoard>();
-        QVERIFY2(m_pBoard->Open(LinkPath()), qPrintable(m_pBoard->ErrorText()));
-        QVERIFY(m_client.Open(m_pBoard->PortName()));
-    }
-
-    void cleanup()
-    {
-        m_client.Close();
-        m_pBoard.reset();
-    }
-
-    void splitter_data()
-    {
-        QTest::addColumn<QByteArray>("stream");
-        QTest::addColumn<QStringList>("frames");
-        const QByteArray unknown = Hex(Sealed(ComposeFrame(0, "02", {{"word", 0x1234, 2}})));
-        const QByteArray shortened = g_point1V100Mhz.left(10) + g_point1V100Mhz.mid(11);
-        const QByteArray lengthened = g_close.left(7) + Hex("00") + g_close.mid(7);
-        const QByteArray headerInside
-            = Hex(Sealed(ComposeFrame(0, "01", {{"tuning word", 0xA55A5AA5, 4}, {"amplitude word", 0x0040, 2}})));
-        QTest::newRow("single point") << g_point1V100Mhz << QStringList{Described("good", g_point1V100Mhz)};
-        QTest::newRow("sweep") << g_sweep10To400Mhz << QStringList{Described("good", g_sweep10To400Mhz)};
-        QTest::newRow("close") << g_close << QStringList{Described("good", g_close)};
-        QTest::newRow("pause and continue")
-            << g_pause + g_continue << QStringList{Described("good", g_pause), Described("good", g_continue)};
-        QTest::newRow("noise before and between frames")
-            << Hex("0011A55A") + g_close + Hex("FFA5") + g_point1V100MhzResent
-            << QStringList{Described("good", g_close), Described("good", g_point1V100MhzResent)};
-        QTest::newRow("bad CRC") << WithLastByteFlipped(g_close)
-                                 << QStringList{Described("bad CRC", WithLastByteFlipped(g_close))};
-        QTest::newRow("short frame, good one behind")
-            << shortened + g_close
-            << QStringList{Described("bad trailer", shortened + g_close.left(1)), Described("good", g_close)};
-        QTest::newRow("long frame, good one behind")
-            << lengthened + g_pause
-            << QStringList{Described("bad trailer", lengthened.left(13)), Described("good", g_pause)};
-        QTest::newRow("unknown command, good one behind")
-            << unknown + g_close << QStringList{Described("unknown command", unknown.left(6)), Described("good", g_close)};
-        QTest::newRow("header in a frame's payload") << headerInside << QStringList{Described("good", headerInside)};
-        QTest::newRow("noise only") << Hex("00A55A5A00FF") << QStringList{};
-    }
-    void splitter()
-    {
-        QFETCH(QByteArray, stream);
-        QFETCH(QStringList, frames);
-        CFrameSplitter whole;
-        QCOMPARE(Described(whole.Feed(stream)), frames);
-        QVERIFY(!whole.HasPartialFrame());
-
-        CFrameSplitter byteByByte;
-        QList<SplitFrame> found;
-        for (const char byte : stream)
-            found += byteByByte.Feed(QByteArray(1, byte));
-        QCOMPARE(Described(found), frames);
-        QVERIFY(byteByByte.Flush().isEmpty());
-    }
-
-    void splitterFlush_data()
-    {
-        QTest::addColumn<QByteArray>("stream");
-        QTest::addColumn<bool>("partial");
-        QTest::addColumn<QStringList>("flushed");
-        QTest::newRow("half a frame") << g_point1V100Mhz.left(9) << true
-                                      << QStringList{Described("truncated", g_point1V100Mhz.left(9))};
-        QTest::newRow("cut sweep, whole close behind")
-            << g_sweep10To400Mhz.left(10) + g_close << true
-            << QStringList{Described("truncated", g_sweep10To400Mhz.left(10)), Described("good", g_close)};
-        QTest::newRow("header alone") << g_close.left(4) << true << QStringList{Described("truncated", g_close.left(4))};
-        QTest::newRow("start of a header") << g_close.left(3) << false << QStringList{};
-        QTest::newRow("nothing") << QByteArray() << false << QStringList{};
-    }
-    void splitterFlush()
-    {
-        QFETCH(QByteArray, stream);
-        QFETCH(bool, partial);
-        QFETCH(QStringList, flushed);
-        CFrameSplitter splitter;
-        QVERIFY(splitter.Feed(stream).isEmpty());
-        QCOMPARE(splitter.HasPartialFrame(), partial);
-        QCOMPARE(Described(splitter.Flush()), flushed);
-        QVERIFY(!splitter.HasPartialFrame());
-        QCOMPARE(Described(splitter.Feed(g_close)), QStringList{Described("good", g_close)});
-    }
+    void init() { OpenBoardAndClient(); }
+    void cleanup() { CloseClientAndBoard(); }
 
     void replies_data()
     {
@@ -451,67 +246,7 @@ private Q_SLOTS:
         // Four replies and every report reached the client.
         QTRY_COMPARE_WITH_TIMEOUT(m_client.Received().size(), 4 * g_ok.size() + 4 * nClosed, kWaitMs);
     }
-
-    void portWithoutLinkIsRawBeforeClientSetsItUp()
-    {
-        CVirtualBoard board;
-        QVERIFY2(board.Open(), qPrintable(board.ErrorText()));
-        QVERIFY(board.IsOpen());
-        QVERIFY(board.PortName().startsWith(QStringLiteral("/dev/")));
-        // Line ends inside the frame and a reply without one: a cooked port
-        // would change the first and hold back the second.
-        const QByteArray frame
-            = Hex(Sealed(ComposeFrame(0, "01", {{"tuning word", 0x0A0D0A0D, 4}, {"amplitude word", 0x0D0A, 2}})));
-        CLineClient client;
-        QVERIFY(client.Open(board.PortName(), false));
-        QVERIFY(client.Write(frame));
-        QTRY_COMPARE_WITH_TIMEOUT(client.Received(), g_ok, kWaitMs);
-        QCOMPARE(board.Frames().size(), 1);
-        QCOMPARE(board.Frames()[0].bytes, frame);
-    }
-
-    void clientReopensPort()
-    {
-        SendAndAwait(g_point1V100Mhz);
-        QTRY_COMPARE_WITH_TIMEOUT(m_client.Received(), g_ok, kWaitMs);
-        m_client.Close();
-        QVERIFY(m_pBoard->IsOpen());
-        QVERIFY(m_client.Open(m_pBoard->PortName()));
-        QVERIFY(m_client.Write(g_close));
-        QTRY_COMPARE_WITH_TIMEOUT(m_client.Received(), g_ok, kWaitMs);
-        const QList<ReceivedFrame> frames = m_pBoard->Frames();
-        QCOMPARE(frames.size(), 2);
-        QCOMPARE(frames[1].Command(), 0x40);
-        QVERIFY(frames[1].nMsecs >= frames[0].nMsecs);
-    }
-
-    void vanishAndReappear()
-    {
-        m_pBoard->Vanish();
-        QVERIFY(!m_pBoard->IsOpen());
-        QTRY_VERIFY_WITH_TIMEOUT(m_client.HasHungUp(), kWaitMs);
-        QVERIFY(!m_client.Write(g_close));
-        QCOMPARE(m_client.WriteErrno(), EIO);
-        QCOMPARE(m_pBoard->PortName(), LinkPath());
-
-        QVERIFY2(m_pBoard->Reappear(), qPrintable(m_pBoard->ErrorText()));
-        QVERIFY(m_pBoard->IsOpen());
-        QCOMPARE(m_pBoard->PortName(), LinkPath());
-        QVERIFY(QFileInfo::exists(QFileInfo(LinkPath()).symLinkTarget()));
-        QVERIFY(m_client.Open(LinkPath()));
-        QVERIFY(m_client.Write(g_point1V100Mhz));
-        QTRY_COMPARE_WITH_TIMEOUT(m_client.Received(), g_ok, kWaitMs);
-        QCOMPARE(m_pBoard->CurrentMode(), CVirtualBoard::Mode::SinglePoint);
-    }
-
-    void linkGoesWithTheBoard()
-    {
-        QVERIFY(QFileInfo(LinkPath()).isSymLink());
-        m_client.Close();
-        m_pBoard.reset();
-        QVERIFY(!QFileInfo(LinkPath()).isSymLink());
-    }
 };
 
-QTEST_GUILESS_MAIN(TestBoard)
-#include "test_board.moc"
+QTEST_GUILESS_MAIN(TestBoardCommands)
+#include "test_board_commands.moc"
