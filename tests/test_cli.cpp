@@ -1,27 +1,11 @@
+#include "support/cli_test.h"
 #include "support/golden_frames.h"
-#include "support/raw_pty.h"
 #include "support/sealed.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTest>
 
-#include <unistd.h>
-
 namespace {
-
-// Far beyond what any run needs, so a slow sanitizer build never trips it.
-constexpr int kProcessMsecs = 60000;
-
-struct CliRun {
-    int nExitCode = -1;
-    QString strOut;
-    QString strErr;
-    QJsonObject json;
-};
 
 QStringList Strings(const QJsonValue& value)
 {
@@ -29,14 +13,6 @@ QStringList Strings(const QJsonValue& value)
     for (const QJsonValue& item : value.toArray())
         strings.append(item.toString());
     return strings;
-}
-
-QStringList SentFrames(const QJsonObject& json)
-{
-    QStringList frames;
-    for (const QJsonValue& frame : json.value(QStringLiteral("framesSent")).toArray())
-        frames.append(frame.toObject().value(QStringLiteral("hex")).toString());
-    return frames;
 }
 
 QStringList Counts(const QStringList& frames)
@@ -68,12 +44,6 @@ QStringList Rising(int nLast)
     return counts;
 }
 
-QStringList PointArguments(const QString& strAmplitude, const QString& strFrequency)
-{
-    return {QStringLiteral("point"), QStringLiteral("--amplitude"), strAmplitude, QStringLiteral("--frequency"),
-            strFrequency};
-}
-
 QStringList SweepArguments(const QString& strStart, const QString& strEnd, const QString& strAmplitude,
                            const QString& strStep, const QString& strInterval)
 {
@@ -85,36 +55,9 @@ QStringList SweepArguments(const QString& strStart, const QString& strEnd, const
 
 } // namespace
 
-class TestCli : public QObject {
+// What the tool sends for each command and how it ends.
+class TestCli : public CliTest {
     Q_OBJECT
-
-private:
-    // Runs the built tool; with --json among the arguments its stdout must
-    // be one JSON object.
-    void Run(const QStringList& arguments, CliRun& run)
-    {
-        QProcess process;
-        process.start(QStringLiteral(VEVEVAR_CLI_PATH), arguments);
-        QVERIFY2(process.waitForStarted(kProcessMsecs), qPrintable(process.errorString()));
-        QVERIFY2(process.waitForFinished(kProcessMsecs), "the tool did not end");
-        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-        run.nExitCode = process.exitCode();
-        run.strOut = QString::fromUtf8(process.readAllStandardOutput());
-        run.strErr = QString::fromUtf8(process.readAllStandardError());
-        if (!arguments.contains(QStringLiteral("--json")))
-            return;
-        QJsonParseError error{};
-        const QJsonDocument document = QJsonDocument::fromJson(run.strOut.toUtf8(), &error);
-        QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(run.strOut + run.strErr));
-        QVERIFY(document.isObject());
-        run.json = document.object();
-        QCOMPARE(run.json.value(QStringLiteral("exitCode")).toInt(-1), run.nExitCode);
-    }
-
-    void RunSimulated(const QStringList& arguments, CliRun& run)
-    {
-        Run(QStringList{QStringLiteral("--simulate"), QStringLiteral("--json")} + arguments, run);
-    }
 
 private Q_SLOTS:
     void boardReceivesTheFrame_data()
@@ -293,117 +236,6 @@ private Q_SLOTS:
         // A resend differs from the first frame in its count and CRC only.
         for (const QString& strFrame : received)
             QCOMPARE(WithoutCountAndCrc(strFrame), WithoutCountAndCrc(received.first()));
-    }
-
-    void portFailure_data()
-    {
-        QTest::addColumn<bool>("json");
-        QTest::newRow("text") << false;
-        QTest::newRow("json") << true;
-    }
-    void portFailure()
-    {
-        QFETCH(bool, json);
-        const QString strDevice = QStringLiteral("/dev/does-not-exist");
-        QStringList arguments{QStringLiteral("--port"), strDevice};
-        if (json)
-            arguments.append(QStringLiteral("--json"));
-        CliRun run;
-        Run(arguments + PointArguments("1", "100"), run);
-        if (QTest::currentTestFailed())
-            return;
-        QCOMPARE(run.nExitCode, 4);
-        QVERIFY2(run.strErr.contains(strDevice), qPrintable(run.strErr));
-        if (json) {
-            QCOMPARE(run.json.value(QStringLiteral("result")).toString(), QStringLiteral("port failure"));
-            QVERIFY(run.json.value(QStringLiteral("message")).toString().contains(strDevice));
-            QCOMPARE(run.json.value(QStringLiteral("port")).toString(), strDevice);
-            QCOMPARE(SentFrames(run.json), QStringList());
-        } else {
-            QVERIFY(run.strOut.endsWith(QStringLiteral("port failure\n")));
-        }
-    }
-
-    // A permission refusal needs a user without the root's rights: the tool
-    // runs as "nobody" against a pseudo-terminal that only root may open.
-    void portWithoutPermission()
-    {
-        if (::geteuid() != 0)
-            QSKIP("dropping to another user needs root");
-        const QString strSetpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
-        if (strSetpriv.isEmpty())
-            QSKIP("setpriv is not installed");
-        const QStringList asNobody{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
-                                   QStringLiteral("--clear-groups"), QStringLiteral(VEVEVAR_CLI_PATH)};
-        QProcess probe;
-        probe.start(strSetpriv, asNobody + QStringList{QStringLiteral("--version")});
-        if (!probe.waitForFinished(kProcessMsecs) || probe.exitCode() != 0)
-            QSKIP("the build is out of another user's reach here");
-        RawPty pty;
-        QVERIFY(pty.IsOpen());
-        QProcess process;
-        process.start(strSetpriv, asNobody + QStringList{QStringLiteral("--port"), pty.SlavePath(), QStringLiteral("close")});
-        QVERIFY2(process.waitForFinished(kProcessMsecs), "the tool did not end");
-        const QString strErr = QString::fromUtf8(process.readAllStandardError());
-        QCOMPARE(process.exitCode(), 4);
-        QVERIFY2(strErr.contains(pty.SlavePath()), qPrintable(strErr));
-        QVERIFY2(strErr.contains(QStringLiteral("dialout")), qPrintable(strErr));
-    }
-
-    void monitorShowsWhatArrives_data()
-    {
-        QTest::addColumn<QString>("boardSends");
-        QTest::addColumn<QString>("reply");
-        QTest::addColumn<bool>("isReport");
-        QTest::addColumn<double>("frequency");
-        QTest::newRow("report of 100 MHz") << "19999999" << "19 99 99 99" << true << 100.0;
-        QTest::newRow("report of 250 MHz") << "40000000" << "40 00 00 00" << true << 250.0;
-        QTest::newRow("report of 400 MHz") << "66666666" << "66 66 66 66" << true << 400.0;
-        QTest::newRow("report of 10 MHz") << "028F5C28" << "02 8F 5C 28" << true << 10.0;
-        QTest::newRow("acknowledgement") << "4F4B" << "4F 4B" << false << 0.0;
-        QTest::newRow("five bytes") << "0102030405" << "01 02 03 04 05" << false << 0.0;
-    }
-    void monitorShowsWhatArrives()
-    {
-        QFETCH(QString, boardSends);
-        QFETCH(QString, reply);
-        QFETCH(bool, isReport);
-        QFETCH(double, frequency);
-        CliRun run;
-        RunSimulated({QStringLiteral("--simulate-send"), boardSends, QStringLiteral("monitor"),
-                      QStringLiteral("--duration"), QStringLiteral("1500")},
-                     run);
-        if (QTest::currentTestFailed())
-            return;
-        QCOMPARE(run.nExitCode, 0);
-        QCOMPARE(run.json.value(QStringLiteral("result")).toString(), QStringLiteral("done"));
-        const QJsonArray replies = run.json.value(QStringLiteral("replies")).toArray();
-        QCOMPARE(replies.size(), 1);
-        const QJsonObject received = replies.first().toObject();
-        QCOMPARE(received.value(QStringLiteral("hex")).toString(), reply);
-        QCOMPARE(received.contains(QStringLiteral("frequencyMHz")), isReport);
-        if (isReport)
-            QCOMPARE(static_cast<float>(received.value(QStringLiteral("frequencyMHz")).toDouble()),
-                     static_cast<float>(frequency));
-    }
-
-    void monitorEndsCleanlyWhenTerminated()
-    {
-        QProcess process;
-        process.start(QStringLiteral(VEVEVAR_CLI_PATH),
-                      {QStringLiteral("--simulate"), QStringLiteral("--simulate-send"), QStringLiteral("19999999"),
-                       QStringLiteral("monitor")});
-        QVERIFY(process.waitForStarted(kProcessMsecs));
-        QByteArray out;
-        while (!out.contains("100.000000 MHz") && process.waitForReadyRead(kProcessMsecs))
-            out += process.readAllStandardOutput();
-        QVERIFY2(out.contains("19 99 99 99   100.000000 MHz"), out.constData());
-        process.terminate();
-        QVERIFY(process.waitForFinished(kProcessMsecs));
-        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(process.exitCode(), 0);
-        out += process.readAllStandardOutput();
-        QVERIFY2(out.endsWith("done\n"), out.constData());
     }
 
     void helpAndVersion_data()
