@@ -1,38 +1,11 @@
-#include "protocol/crc_text.h"
-#include "support/raw_pty.h"
+#include "support/cli_test.h"
+#include "support/golden_frames.h"
+#include "support/sealed.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTest>
 
-#include <unistd.h>
-
 namespace {
-
-// Far beyond what any run needs, so a slow sanitizer build never trips it.
-constexpr int kProcessMsecs = 60000;
-
-const QString kPointFrame = QStringLiteral("A55A5AA50001199999990FD75AA5A55A8CE9");
-const QString kTopPointFrame = QStringLiteral("A55A5AA50001666666663F5C5AA5A55A877F");
-const QString kBottomPointFrame = QStringLiteral("A55A5AA50001028F5C2800005AA5A55A1566");
-const QString kSweepFrame = QStringLiteral("A55A5AA50003199999994CCCCCCC0FFF0700000005005AA5A55AA023");
-const QString kFullSweepFrame = QStringLiteral("A55A5AA50003028F5C28666666660FFF0000000005005AA5A55A5F36");
-
-struct CliRun {
-    int nExitCode = -1;
-    QString strOut;
-    QString strErr;
-    QJsonObject json;
-};
-
-// A frame text before its CRC, sealed with the checksum the protocol tests cover.
-QString Sealed(const QString& strBody)
-{
-    return strBody + CrcText(strBody);
-}
 
 QStringList Strings(const QJsonValue& value)
 {
@@ -40,14 +13,6 @@ QStringList Strings(const QJsonValue& value)
     for (const QJsonValue& item : value.toArray())
         strings.append(item.toString());
     return strings;
-}
-
-QStringList SentFrames(const QJsonObject& json)
-{
-    QStringList frames;
-    for (const QJsonValue& frame : json.value(QStringLiteral("framesSent")).toArray())
-        frames.append(frame.toObject().value(QStringLiteral("hex")).toString());
-    return frames;
 }
 
 QStringList Counts(const QStringList& frames)
@@ -79,12 +44,6 @@ QStringList Rising(int nLast)
     return counts;
 }
 
-QStringList PointArguments(const QString& strAmplitude, const QString& strFrequency)
-{
-    return {QStringLiteral("point"), QStringLiteral("--amplitude"), strAmplitude, QStringLiteral("--frequency"),
-            strFrequency};
-}
-
 QStringList SweepArguments(const QString& strStart, const QString& strEnd, const QString& strAmplitude,
                            const QString& strStep, const QString& strInterval)
 {
@@ -96,36 +55,9 @@ QStringList SweepArguments(const QString& strStart, const QString& strEnd, const
 
 } // namespace
 
-class TestCli : public QObject {
+// What the tool sends for each command and how it ends.
+class TestCli : public CliTest {
     Q_OBJECT
-
-private:
-    // Runs the built tool; with --json among the arguments its stdout must
-    // be one JSON object.
-    void Run(const QStringList& arguments, CliRun& run)
-    {
-        QProcess process;
-        process.start(QStringLiteral(VEVEVAR_CLI_PATH), arguments);
-        QVERIFY2(process.waitForStarted(kProcessMsecs), qPrintable(process.errorString()));
-        QVERIFY2(process.waitForFinished(kProcessMsecs), "the tool did not end");
-        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-        run.nExitCode = process.exitCode();
-        run.strOut = QString::fromUtf8(process.readAllStandardOutput());
-        run.strErr = QString::fromUtf8(process.readAllStandardError());
-        if (!arguments.contains(QStringLiteral("--json")))
-            return;
-        QJsonParseError error{};
-        const QJsonDocument document = QJsonDocument::fromJson(run.strOut.toUtf8(), &error);
-        QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(run.strOut + run.strErr));
-        QVERIFY(document.isObject());
-        run.json = document.object();
-        QCOMPARE(run.json.value(QStringLiteral("exitCode")).toInt(-1), run.nExitCode);
-    }
-
-    void RunSimulated(const QStringList& arguments, CliRun& run)
-    {
-        Run(QStringList{QStringLiteral("--simulate"), QStringLiteral("--json")} + arguments, run);
-    }
 
 private Q_SLOTS:
     void boardReceivesTheFrame_data()
@@ -133,34 +65,37 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("frame");
         QTest::addColumn<QString>("notice");
-        QTest::newRow("point 1 V at 100 MHz") << PointArguments("1", "100") << kPointFrame << QString();
-        QTest::newRow("point 4 V at 400 MHz") << PointArguments("4", "400") << kTopPointFrame << QString();
-        QTest::newRow("point 400.9 MHz passes") << PointArguments("0", "400.9")
-                                                << "A55A5AA5000166A161CA00005AA5A55A5CF1" << QString();
-        QTest::newRow("point 4.5 V passes") << PointArguments("4.5", "10") << "A55A5AA50001028F5C2847475AA5A55A6DDD"
-                                            << QString();
+        QTest::newRow("point 1 V at 100 MHz") << PointArguments("1", "100") << kPoint1V100MhzFrame << QString();
+        QTest::newRow("point 4 V at 400 MHz") << PointArguments("4", "400") << kPoint4V400MhzFrame << QString();
+        QTest::newRow("point 400.9 MHz passes") << PointArguments("0", "400.9") << kPoint0V400p9MhzFrame << QString();
+        QTest::newRow("point 4.5 V passes") << PointArguments("4.5", "10") << kPoint4p5V10MhzFrame << QString();
         QTest::newRow("point frequency below range")
-            << PointArguments("0", "5") << kBottomPointFrame << "frequency 5 MHz is below 10 MHz; sending 10 MHz";
+            << PointArguments("0", "5") << kPoint0V10MhzFrame << "frequency 5 MHz is below 10 MHz; sending 10 MHz";
         QTest::newRow("point frequency above range")
-            << PointArguments("4", "500") << kTopPointFrame << "frequency 500 MHz is above 400 MHz; sending 400 MHz";
+            << PointArguments("4", "500") << kPoint4V400MhzFrame
+            << "frequency 500 MHz is above 400 MHz; sending 400 MHz";
         QTest::newRow("point amplitude below 0 V")
-            << PointArguments("-0.5", "10") << kBottomPointFrame << "amplitude -0.5 V is below 0 V; sending 0 V";
+            << PointArguments("-0.5", "10") << kPoint0V10MhzFrame << "amplitude -0.5 V is below 0 V; sending 0 V";
         QTest::newRow("point amplitude above range")
-            << PointArguments("7", "400") << kTopPointFrame << "amplitude 7 V is above 4 V; sending 4 V";
-        QTest::newRow("point trailing text ignored") << PointArguments("1V", "100MHz") << kPointFrame << QString();
+            << PointArguments("7", "400") << kPoint4V400MhzFrame << "amplitude 7 V is above 4 V; sending 4 V";
+        QTest::newRow("point trailing text ignored")
+            << PointArguments("1V", "100MHz") << kPoint1V100MhzFrame << QString();
 
-        QTest::newRow("sweep 100 to 300") << SweepArguments("100", "300", "1", "1953k", "5") << kSweepFrame
-                                          << QString();
+        QTest::newRow("sweep 100 to 300")
+            << SweepArguments("100", "300", "1", "1953k", "5") << kSweep100To300MhzBy1953kFrame << QString();
         QTest::newRow("sweep end below start")
-            << SweepArguments("300", "100", "1", "1953k", "5") << kSweepFrame
+            << SweepArguments("300", "100", "1", "1953k", "5") << kSweep100To300MhzBy1953kFrame
             << "end 100 MHz is below start 300 MHz; sweeping from 100 to 300 MHz";
-        QTest::newRow("sweep 10 to 400") << SweepArguments("10", "400", "1", "15k", "5") << kFullSweepFrame
-                                         << QString();
-        QTest::newRow("sweep start below range") << SweepArguments("5", "400", "1", "15k", "5") << kFullSweepFrame
+        QTest::newRow("sweep 10 to 400")
+            << SweepArguments("10", "400", "1", "15k", "5") << kSweep10To400MhzBy15kFrame << QString();
+        QTest::newRow("sweep start below range") << SweepArguments("5", "400", "1", "15k", "5")
+                                                 << kSweep10To400MhzBy15kFrame
                                                  << "start 5 MHz is below 10 MHz; sending 10 MHz";
-        QTest::newRow("sweep end above range") << SweepArguments("10", "500", "1", "15k", "5") << kFullSweepFrame
+        QTest::newRow("sweep end above range") << SweepArguments("10", "500", "1", "15k", "5")
+                                               << kSweep10To400MhzBy15kFrame
                                                << "end 500 MHz is above 400 MHz; sending 400 MHz";
-        QTest::newRow("sweep fraction dropped") << SweepArguments("100.9", "300", "1", "1953k", "5") << kSweepFrame
+        QTest::newRow("sweep fraction dropped") << SweepArguments("100.9", "300", "1", "1953k", "5")
+                                                << kSweep100To300MhzBy1953kFrame
                                                 << "start \"100.9\" is read as 100 MHz";
         QTest::newRow("sweep amplitude above 4 V")
             << SweepArguments("100", "300", "5", "1953k", "5")
@@ -172,9 +107,9 @@ private Q_SLOTS:
             << SweepArguments("100", "300", "1", "125M", "50000000") + QStringList{"--circular"}
             << Sealed("A55A5AA50003199999994CCCCCCC0FFF0D02FAF080015AA5A55A") << QString();
 
-        QTest::newRow("pause") << QStringList{"pause"} << "A55A5AA50040835AA5A55AC5CA" << QString();
-        QTest::newRow("continue") << QStringList{"continue"} << "A55A5AA50040845AA5A55A057F" << QString();
-        QTest::newRow("close") << QStringList{"close"} << "A55A5AA50040805AA5A55AC58E" << QString();
+        QTest::newRow("pause") << QStringList{"pause"} << kPauseFrame << QString();
+        QTest::newRow("continue") << QStringList{"continue"} << kContinueFrame << QString();
+        QTest::newRow("close") << QStringList{"close"} << kCloseFrame << QString();
     }
     void boardReceivesTheFrame()
     {
@@ -208,8 +143,9 @@ private Q_SLOTS:
         if (QTest::currentTestFailed())
             return;
         QCOMPARE(run.nExitCode, 0);
-        QVERIFY2(run.strErr.contains(QStringLiteral("board received ") + kPointFrame), qPrintable(run.strErr));
-        QVERIFY2(run.strOut.contains(QStringLiteral("sent   ") + kPointFrame), qPrintable(run.strOut));
+        QVERIFY2(run.strErr.contains(QStringLiteral("board received ") + kPoint1V100MhzFrame),
+                 qPrintable(run.strErr));
+        QVERIFY2(run.strOut.contains(QStringLiteral("sent   ") + kPoint1V100MhzFrame), qPrintable(run.strOut));
         QVERIFY(run.strOut.contains(QStringLiteral("reply  4F 4B")));
         QVERIFY(run.strOut.endsWith(QStringLiteral("acknowledged\n")));
     }
@@ -300,117 +236,6 @@ private Q_SLOTS:
         // A resend differs from the first frame in its count and CRC only.
         for (const QString& strFrame : received)
             QCOMPARE(WithoutCountAndCrc(strFrame), WithoutCountAndCrc(received.first()));
-    }
-
-    void portFailure_data()
-    {
-        QTest::addColumn<bool>("json");
-        QTest::newRow("text") << false;
-        QTest::newRow("json") << true;
-    }
-    void portFailure()
-    {
-        QFETCH(bool, json);
-        const QString strDevice = QStringLiteral("/dev/does-not-exist");
-        QStringList arguments{QStringLiteral("--port"), strDevice};
-        if (json)
-            arguments.append(QStringLiteral("--json"));
-        CliRun run;
-        Run(arguments + PointArguments("1", "100"), run);
-        if (QTest::currentTestFailed())
-            return;
-        QCOMPARE(run.nExitCode, 4);
-        QVERIFY2(run.strErr.contains(strDevice), qPrintable(run.strErr));
-        if (json) {
-            QCOMPARE(run.json.value(QStringLiteral("result")).toString(), QStringLiteral("port failure"));
-            QVERIFY(run.json.value(QStringLiteral("message")).toString().contains(strDevice));
-            QCOMPARE(run.json.value(QStringLiteral("port")).toString(), strDevice);
-            QCOMPARE(SentFrames(run.json), QStringList());
-        } else {
-            QVERIFY(run.strOut.endsWith(QStringLiteral("port failure\n")));
-        }
-    }
-
-    // A permission refusal needs a user without the root's rights: the tool
-    // runs as "nobody" against a pseudo-terminal that only root may open.
-    void portWithoutPermission()
-    {
-        if (::geteuid() != 0)
-            QSKIP("dropping to another user needs root");
-        const QString strSetpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
-        if (strSetpriv.isEmpty())
-            QSKIP("setpriv is not installed");
-        const QStringList asNobody{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
-                                   QStringLiteral("--clear-groups"), QStringLiteral(VEVEVAR_CLI_PATH)};
-        QProcess probe;
-        probe.start(strSetpriv, asNobody + QStringList{QStringLiteral("--version")});
-        if (!probe.waitForFinished(kProcessMsecs) || probe.exitCode() != 0)
-            QSKIP("the build is out of another user's reach here");
-        RawPty pty;
-        QVERIFY(pty.IsOpen());
-        QProcess process;
-        process.start(strSetpriv, asNobody + QStringList{QStringLiteral("--port"), pty.SlavePath(), QStringLiteral("close")});
-        QVERIFY2(process.waitForFinished(kProcessMsecs), "the tool did not end");
-        const QString strErr = QString::fromUtf8(process.readAllStandardError());
-        QCOMPARE(process.exitCode(), 4);
-        QVERIFY2(strErr.contains(pty.SlavePath()), qPrintable(strErr));
-        QVERIFY2(strErr.contains(QStringLiteral("dialout")), qPrintable(strErr));
-    }
-
-    void monitorShowsWhatArrives_data()
-    {
-        QTest::addColumn<QString>("boardSends");
-        QTest::addColumn<QString>("reply");
-        QTest::addColumn<bool>("isReport");
-        QTest::addColumn<double>("frequency");
-        QTest::newRow("report of 100 MHz") << "19999999" << "19 99 99 99" << true << 100.0;
-        QTest::newRow("report of 250 MHz") << "40000000" << "40 00 00 00" << true << 250.0;
-        QTest::newRow("report of 400 MHz") << "66666666" << "66 66 66 66" << true << 400.0;
-        QTest::newRow("report of 10 MHz") << "028F5C28" << "02 8F 5C 28" << true << 10.0;
-        QTest::newRow("acknowledgement") << "4F4B" << "4F 4B" << false << 0.0;
-        QTest::newRow("five bytes") << "0102030405" << "01 02 03 04 05" << false << 0.0;
-    }
-    void monitorShowsWhatArrives()
-    {
-        QFETCH(QString, boardSends);
-        QFETCH(QString, reply);
-        QFETCH(bool, isReport);
-        QFETCH(double, frequency);
-        CliRun run;
-        RunSimulated({QStringLiteral("--simulate-send"), boardSends, QStringLiteral("monitor"),
-                      QStringLiteral("--duration"), QStringLiteral("1500")},
-                     run);
-        if (QTest::currentTestFailed())
-            return;
-        QCOMPARE(run.nExitCode, 0);
-        QCOMPARE(run.json.value(QStringLiteral("result")).toString(), QStringLiteral("done"));
-        const QJsonArray replies = run.json.value(QStringLiteral("replies")).toArray();
-        QCOMPARE(replies.size(), 1);
-        const QJsonObject received = replies.first().toObject();
-        QCOMPARE(received.value(QStringLiteral("hex")).toString(), reply);
-        QCOMPARE(received.contains(QStringLiteral("frequencyMHz")), isReport);
-        if (isReport)
-            QCOMPARE(static_cast<float>(received.value(QStringLiteral("frequencyMHz")).toDouble()),
-                     static_cast<float>(frequency));
-    }
-
-    void monitorEndsCleanlyWhenTerminated()
-    {
-        QProcess process;
-        process.start(QStringLiteral(VEVEVAR_CLI_PATH),
-                      {QStringLiteral("--simulate"), QStringLiteral("--simulate-send"), QStringLiteral("19999999"),
-                       QStringLiteral("monitor")});
-        QVERIFY(process.waitForStarted(kProcessMsecs));
-        QByteArray out;
-        while (!out.contains("100.000000 MHz") && process.waitForReadyRead(kProcessMsecs))
-            out += process.readAllStandardOutput();
-        QVERIFY2(out.contains("19 99 99 99   100.000000 MHz"), out.constData());
-        process.terminate();
-        QVERIFY(process.waitForFinished(kProcessMsecs));
-        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(process.exitCode(), 0);
-        out += process.readAllStandardOutput();
-        QVERIFY2(out.endsWith("done\n"), out.constData());
     }
 
     void helpAndVersion_data()

@@ -3,6 +3,7 @@
 #include "serial/ms_comm.h"
 #include "serial/port_table.h"
 #include "serial/reply_state.h"
+#include "support/golden_frames.h"
 #include "support/window_on_board.h"
 
 #include <QApplication>
@@ -10,8 +11,6 @@
 #include <QWheelEvent>
 
 namespace {
-
-const QString kCloseFrame = QStringLiteral("A55A5AA50040805AA5A55AC58E");
 
 QString DisplayText(WindowOnBoard& fixture)
 {

@@ -3,6 +3,8 @@
 #include "protocol/frame_texts.h"
 #include "protocol/hex_text.h"
 #include "protocol/reply_text.h"
+#include "support/golden_frames.h"
+#include "support/sealed.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -33,10 +35,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("crc");
         QTest::newRow("check value 123456789") << "313233343536373839" << "BB3D";
         QTest::newRow("empty") << "" << "0000";
-        QTest::newRow("close") << "A55A5AA50040805AA5A55A" << "C58E";
-        QTest::newRow("pause") << "A55A5AA50040835AA5A55A" << "C5CA";
-        QTest::newRow("continue") << "A55A5AA50040845AA5A55A" << "057F";
-        QTest::newRow("sweep 100..300") << "A55A5AA50003199999994CCCCCCC0FFF0700000005005AA5A55A" << "A023";
+        QTest::newRow("close") << WithoutCrc(kCloseFrame) << kCloseFrame.right(4);
+        QTest::newRow("pause") << WithoutCrc(kPauseFrame) << kPauseFrame.right(4);
+        QTest::newRow("continue") << WithoutCrc(kContinueFrame) << kContinueFrame.right(4);
+        QTest::newRow("sweep 100..300") << WithoutCrc(kSweep100To300MhzBy1953kFrame)
+                                         << kSweep100To300MhzBy1953kFrame.right(4);
     }
     void crcText()
     {
@@ -109,19 +112,19 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("composed");
         QTest::addColumn<QString>("sealed");
-        QTest::newRow("close") << ComposeFrame(0, "40", {{"control code", 0x80, 1}}) << "A55A5AA50040805AA5A55AC58E";
-        QTest::newRow("pause") << ComposeFrame(0, "40", {{"control code", 0x83, 1}}) << "A55A5AA50040835AA5A55AC5CA";
+        QTest::newRow("close") << ComposeFrame(0, "40", {{"control code", 0x80, 1}}) << kCloseFrame;
+        QTest::newRow("pause") << ComposeFrame(0, "40", {{"control code", 0x83, 1}}) << kPauseFrame;
         QTest::newRow("continue") << ComposeFrame(0, "40", {{"control code", 0x84, 1}})
-                                  << "A55A5AA50040845AA5A55A057F";
+                                  << kContinueFrame;
         QTest::newRow("single point 1 V 100 MHz")
             << ComposeFrame(0, "01", {{"tuning word", 0x19999999, 4}, {"amplitude word", 0x0FD7, 2}})
-            << "A55A5AA50001199999990FD75AA5A55A8CE9";
+            << kPoint1V100MhzFrame;
         QTest::newRow("single point first resend")
             << ComposeFrame(1, "01", {{"tuning word", 0x19999999, 4}, {"amplitude word", 0x0FD7, 2}})
-            << "A55A5AA50101199999990FD75AA5A55A4F14";
+            << kPoint1V100MhzResentFrame;
         QTest::newRow("single point at start-up")
             << ComposeFrame(0, "01", {{"tuning word", 0x028F5C28, 4}, {"amplitude word", 0, 2}})
-            << "A55A5AA50001028F5C2800005AA5A55A1566";
+            << kPoint0V10MhzFrame;
         QTest::newRow("sweep 10..400")
             << ComposeFrame(0, "03",
                             {{"start word", 0x028F5C28, 4},
@@ -130,7 +133,7 @@ private Q_SLOTS:
                              {"step code", 0, 1},
                              {"time interval", 5, 4},
                              {"circular flag", 0, 1}})
-            << "A55A5AA50003028F5C28666666660FFF0000000005005AA5A55A5F36";
+            << kSweep10To400MhzBy15kFrame;
     }
     void composedFrames()
     {

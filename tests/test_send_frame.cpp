@@ -4,6 +4,7 @@
 #include "serial/ms_comm.h"
 #include "serial/port_table.h"
 #include "serial/send_frame.h"
+#include "support/golden_frames.h"
 
 #include <QTest>
 
@@ -46,8 +47,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("wire");
         QTest::newRow("single point 1 V 100 MHz")
             << ComposeFrame(0, "01", {{"tuning word", 0x19999999, 4}, {"amplitude word", 0x0FD7, 2}})
-            << "A55A5AA50001199999990FD75AA5A55A8CE9";
-        QTest::newRow("close") << ComposeFrame(0, "40", {{"control code", 0x80, 1}}) << "A55A5AA50040805AA5A55AC58E";
+            << kPoint1V100MhzFrame;
+        QTest::newRow("close") << ComposeFrame(0, "40", {{"control code", 0x80, 1}}) << kCloseFrame;
         QTest::newRow("sweep 10..400 MHz")
             << ComposeFrame(0, "03",
                             {{"start word", 0x028F5C28, 4},
@@ -56,7 +57,7 @@ private Q_SLOTS:
                              {"step code", 0, 1},
                              {"time interval", 5, 4},
                              {"circular flag", 0, 1}})
-            << "A55A5AA50003028F5C28666666660FFF0000000005005AA5A55A5F36";
+            << kSweep10To400MhzBy15kFrame;
     }
     void frameReachesTheBoardAndTheAnswerComesBack()
     {

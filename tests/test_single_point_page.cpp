@@ -1,14 +1,14 @@
 #include "pages/run_flags.h"
 #include "serial/ms_comm.h"
 #include "serial/reply_state.h"
+#include "support/golden_frames.h"
 #include "support/window_on_board.h"
+#include "support/wire_log.h"
 
 #include <QLineEdit>
 #include <QTest>
 
 namespace {
-
-const QString kStartUpFrame = QStringLiteral("A55A5AA50001028F5C2800005AA5A55A1566");
 
 QStringList Counts(const QList<ReceivedFrame>& frames)
 {
@@ -16,13 +16,6 @@ QStringList Counts(const QList<ReceivedFrame>& frames)
     for (const ReceivedFrame& frame : frames)
         counts.append(QString::asprintf("%02X", frame.Retry()));
     return counts;
-}
-
-// The wire log as the board saw it, for the test output.
-void PrintWireLog(const QList<ReceivedFrame>& frames)
-{
-    for (const ReceivedFrame& frame : frames)
-        qInfo("%6lld ms  %s", static_cast<long long>(frame.nMsecs), qPrintable(frame.Hex()));
 }
 
 } // namespace
@@ -69,14 +62,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("frame");
         QTest::addColumn<QString>("amplitudeShown");
         QTest::addColumn<QString>("frequencyShown");
-        QTest::newRow("start-up values") << "0" << "0" << kStartUpFrame << "0" << "10";
-        QTest::newRow("4 V at 400 MHz") << "4" << "400" << "A55A5AA50001666666663F5C5AA5A55A877F" << "4" << "400";
-        QTest::newRow("1 V at 100 MHz") << "1" << "100" << "A55A5AA50001199999990FD75AA5A55A8CE9" << "1" << "100";
-        QTest::newRow("4.5 V passes") << "4.5" << "5" << "A55A5AA50001028F5C2847475AA5A55A6DDD" << "4.5" << "10";
-        QTest::newRow("400.9 MHz passes") << "0" << "400.9" << "A55A5AA5000166A161CA00005AA5A55A5CF1" << "0"
-                                          << "400.9";
-        QTest::newRow("below 0 V corrected to 0") << "-0.5" << "0" << kStartUpFrame << "0" << "10";
-        QTest::newRow("text without a number") << "volts" << "abc" << kStartUpFrame << "volts" << "10";
+        QTest::newRow("start-up values") << "0" << "0" << kPoint0V10MhzFrame << "0" << "10";
+        QTest::newRow("4 V at 400 MHz") << "4" << "400" << kPoint4V400MhzFrame << "4" << "400";
+        QTest::newRow("1 V at 100 MHz") << "1" << "100" << kPoint1V100MhzFrame << "1" << "100";
+        QTest::newRow("4.5 V passes") << "4.5" << "5" << kPoint4p5V10MhzFrame << "4.5" << "10";
+        QTest::newRow("400.9 MHz passes") << "0" << "400.9" << kPoint0V400p9MhzFrame << "0" << "400.9";
+        QTest::newRow("below 0 V corrected to 0") << "-0.5" << "0" << kPoint0V10MhzFrame << "0" << "10";
+        QTest::newRow("text without a number") << "volts" << "abc" << kPoint0V10MhzFrame << "volts" << "10";
     }
     void sendComposesTheFrame()
     {
@@ -187,15 +179,15 @@ private Q_SLOTS:
         const QList<ReceivedFrame> frames = Fixture().Board().Frames();
         PrintWireLog(frames);
         QCOMPARE(Counts(frames), (QStringList{"00", "01", "02", "03", "04", "05", "06"}));
-        QCOMPARE(frames.first().Hex(), kStartUpFrame);
-        QCOMPARE(frames[1].Hex(), QStringLiteral("A55A5AA50101028F5C2800005AA5A55AD69B"));
+        QCOMPARE(frames.first().Hex(), kPoint0V10MhzFrame);
+        QCOMPARE(frames[1].Hex(), kPoint0V10MhzResentFrame);
         QCOMPARE(Page().SendRetry(), 0);
 
         // The next Send starts again at 00.
         Fixture().Board().ClearFrames();
         Fixture().Board().StaySilent(0);
         QTest::mouseClick(Ui().btnSend, Qt::LeftButton);
-        QTRY_COMPARE_WITH_TIMEOUT(Fixture().FrameTexts(), QStringList{kStartUpFrame}, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(Fixture().FrameTexts(), QStringList{kPoint0V10MhzFrame}, 5000);
     }
 
     void acknowledgingBoardGetsOneFrame()
@@ -205,7 +197,7 @@ private Q_SLOTS:
         QTest::qWait(600);
         const QList<ReceivedFrame> frames = Fixture().Board().Frames();
         PrintWireLog(frames);
-        QCOMPARE(Fixture().FrameTexts(), QStringList{kStartUpFrame});
+        QCOMPARE(Fixture().FrameTexts(), QStringList{kPoint0V10MhzFrame});
         QCOMPARE(g_strReply, QStringLiteral("4F 4B "));
     }
 

@@ -1,0 +1,72 @@
+#include "support/cli_test.h"
+#include "support/raw_pty.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <unistd.h>
+
+// The tool on a port it cannot open.
+class TestCliPort : public CliTest {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void portFailure_data()
+    {
+        QTest::addColumn<bool>("json");
+        QTest::newRow("text") << false;
+        QTest::newRow("json") << true;
+    }
+    void portFailure()
+    {
+        QFETCH(bool, json);
+        const QString strDevice = QStringLiteral("/dev/does-not-exist");
+        QStringList arguments{QStringLiteral("--port"), strDevice};
+        if (json)
+            arguments.append(QStringLiteral("--json"));
+        CliRun run;
+        Run(arguments + PointArguments("1", "100"), run);
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(run.nExitCode, 4);
+        QVERIFY2(run.strErr.contains(strDevice), qPrintable(run.strErr));
+        if (json) {
+            QCOMPARE(run.json.value(QStringLiteral("result")).toString(), QStringLiteral("port failure"));
+            QVERIFY(run.json.value(QStringLiteral("message")).toString().contains(strDevice));
+            QCOMPARE(run.json.value(QStringLiteral("port")).toString(), strDevice);
+            QCOMPARE(SentFrames(run.json), QStringList());
+        } else {
+            QVERIFY(run.strOut.endsWith(QStringLiteral("port failure\n")));
+        }
+    }
+
+    // A permission refusal needs a user without the root's rights: the tool
+    // runs as "nobody" against a pseudo-terminal that only root may open.
+    void portWithoutPermission()
+    {
+        if (::geteuid() != 0)
+            QSKIP("dropping to another user needs root");
+        const QString strSetpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+        if (strSetpriv.isEmpty())
+            QSKIP("setpriv is not installed");
+        const QStringList asNobody{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                                   QStringLiteral("--clear-groups"), QStringLiteral(VEVEVAR_CLI_PATH)};
+        QProcess probe;
+        probe.start(strSetpriv, asNobody + QStringList{QStringLiteral("--version")});
+        if (!probe.waitForFinished(kProcessMsecs) || probe.exitCode() != 0)
+            QSKIP("the build is out of another user's reach here");
+        RawPty pty;
+        QVERIFY(pty.IsOpen());
+        QProcess process;
+        process.start(strSetpriv, asNobody + QStringList{QStringLiteral("--port"), pty.SlavePath(), QStringLiteral("close")});
+        QVERIFY2(process.waitForFinished(kProcessMsecs), "the tool did not end");
+        const QString strErr = QString::fromUtf8(process.readAllStandardError());
+        QCOMPARE(process.exitCode(), 4);
+        QVERIFY2(strErr.contains(pty.SlavePath()), qPrintable(strErr));
+        QVERIFY2(strErr.contains(QStringLiteral("dialout")), qPrintable(strErr));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliPort)
+#include "test_cli_port.moc"
