@@ -2,9 +2,9 @@
 
 #include "app/drivers_control_dlg.h"
 
-int CDriversControlApp::InitInstance()
+int CDriversControlApp::InitInstance(StartPort startPort)
 {
-    CDriversControlDlg dlg;
+    CDriversControlDlg dlg(startPort);
     dlg.exec();
     return 0;
 }

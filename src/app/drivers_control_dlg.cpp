@@ -2,6 +2,7 @@
 
 #include "app/about_dlg.h"
 #include "app/app_icon.h"
+#include "app/port_memory.h"
 #include "pages/handler_guard.h"
 #include "pages/message_box.h"
 #include "pages/port_fault.h"
@@ -16,19 +17,24 @@
 #include <QAction>
 #include <QSignalBlocker>
 
+#include <algorithm>
+
 namespace {
 
 // At most four repaints a second of the receive display.
 constexpr int kReceivePaintMsecs = 250;
 // Where each entry of the port list is, as it was when the list was read.
 constexpr int kPortLocationRole = Qt::UserRole;
+// What the entry is remembered by.
+constexpr int kPortIdentityRole = Qt::UserRole + 1;
 // An event carries at most this many bytes; the input buffer is smaller.
 constexpr qsizetype kReceiveBufferBytes = 2048;
 
 } // namespace
 
-CDriversControlDlg::CDriversControlDlg(QWidget* pParent)
+CDriversControlDlg::CDriversControlDlg(StartPort startPort, QWidget* pParent)
     : QDialog(pParent)
+    , m_pPortMemory(startPort == StartPort::Remembered ? std::make_unique<CPortMemory>() : nullptr)
     , m_watchClose(kCloseWatchPolicy, {m_nCloseRetry, m_bCloseDone, m_bCloseRetrying},
                    [this](int nRetry) { return ComposeCloseFrame(nRetry); }, SendFrame)
 {
@@ -84,15 +90,25 @@ void CDriversControlDlg::OnInitDialog()
     m_dlgSinglePoint.show();
     m_dlgSweep.hide();
 
-    FillPortList(StartingPortTable());
-    m_ui.cmbComPort->setCurrentIndex(0);
+    int nStart = 0;
+    if (m_pPortMemory) {
+        // The whole table: the remembered port may be any device the system lists.
+        const QList<PortEntry> table = ReadPortTable();
+        nStart = std::max(0, FindPort(table, m_pPortMemory->Recall()));
+        FillPortList(table);
+    } else {
+        FillPortList(StartingPortTable());
+    }
+    m_ui.cmbComPort->setCurrentIndex(nStart);
 
-    RunGuarded(this, [this] { SetUpSerialLink(); });
+    RunGuarded(this, [this, nStart] { SetUpSerialLink(nStart); });
 }
 
-void CDriversControlDlg::SetUpSerialLink()
+void CDriversControlDlg::SetUpSerialLink(int nIndex)
 {
-    SetUpBoardLine(g_msComm);
+    SetUpBoardLine(g_msComm, static_cast<short>(nIndex + 1),
+                   m_ui.cmbComPort->itemData(nIndex, kPortLocationRole).toString());
+    RememberOpenedPort(nIndex);
 
     m_nCloseRetry = 0;
     g_bReplyArrived = 0;
@@ -174,7 +190,14 @@ void CDriversControlDlg::FillPortList(const QList<PortEntry>& table)
         m_ui.cmbComPort->insertItem(i, table[i].strName);
         m_ui.cmbComPort->setItemData(i, table[i].strDescription, Qt::ToolTipRole);
         m_ui.cmbComPort->setItemData(i, table[i].strLocation, kPortLocationRole);
+        m_ui.cmbComPort->setItemData(i, PortIdentity(table[i]), kPortIdentityRole);
     }
+}
+
+void CDriversControlDlg::RememberOpenedPort(int nIndex)
+{
+    if (m_pPortMemory)
+        m_pPortMemory->Remember(m_ui.cmbComPort->itemData(nIndex, kPortIdentityRole).toString());
 }
 
 void CDriversControlDlg::OnDropdownComPort()
@@ -189,10 +212,12 @@ void CDriversControlDlg::OnSelchangeComPort(int nIndex)
         g_msComm.SetPortOpen(false);
     // The device the entry showed, even if another came or went since.
     g_msComm.SetCommPort(static_cast<short>(nIndex + 1), m_ui.cmbComPort->itemData(nIndex, kPortLocationRole).toString());
-    if (g_msComm.GetPortOpen())
+    if (g_msComm.GetPortOpen()) {
         ShowMessageBox(this, QStringLiteral("cannot open serial port"));
-    else
+    } else {
         g_msComm.SetPortOpen(true);
+        RememberOpenedPort(nIndex);
+    }
     g_msComm.SetSettings(QStringLiteral("9600,n,8,1"));
     g_msComm.SetInputMode(1);
     g_msComm.SetRThreshold(1);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/start_port.h"
 #include "pages/single_point/single_point_page.h"
 #include "pages/sweep/sweep_page.h"
 #include "serial/port_table.h"
@@ -10,13 +11,17 @@
 #include <QString>
 #include <QTimer>
 
+#include <memory>
+
+class CPortMemory;
+
 // The main window "Vevevar Azevora": the two pages under their tabs, the
 // port choice, Close and Empty, and the display of every reply.
 class CDriversControlDlg : public QDialog {
     Q_OBJECT
 
 public:
-    explicit CDriversControlDlg(QWidget* pParent = nullptr);
+    explicit CDriversControlDlg(StartPort startPort = StartPort::First, QWidget* pParent = nullptr);
     ~CDriversControlDlg() override;
 
     CSinglePointPage& SinglePointPage() { return m_dlgSinglePoint; }
@@ -34,15 +39,19 @@ public:
 
 private:
     void OnInitDialog();
-    void SetUpSerialLink();
+    void SetUpSerialLink(int nIndex);
     void UpdateData();
     void UpdateDataPaced();
     void OnReceivePaintDue();
     // Close up to its frame: the display emptied, the frame composed.
     QString ComposeCloseFrame(int nRetry);
     void FillPortList(const QList<PortEntry>& table);
+    // After a successful open of the entry at nIndex.
+    void RememberOpenedPort(int nIndex);
 
     Ui::CDriversControlDlg m_ui;
+    // Only when the window starts on the remembered port.
+    const std::unique_ptr<CPortMemory> m_pPortMemory;
     CSinglePointPage m_dlgSinglePoint;
     CSweepPage m_dlgSweep;
     int m_nCloseRetry = 0;

@@ -1,6 +1,6 @@
+#include "app/command_line_ports.h"
 #include "app/drivers_control_app.h"
 #include "board/virtual_board.h"
-#include "serial/port_table.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -51,14 +51,17 @@ int main(int argc, char* argv[])
     parser.setApplicationDescription(QStringLiteral("Control panel for the signal-source board on a serial port."));
     parser.addHelpOption();
     parser.addVersionOption();
-    const QCommandLineOption portOption(QStringLiteral("port"), QStringLiteral("Open DEVICE first, such as /dev/ttyUSB0."),
-                                        QStringLiteral("DEVICE"));
+    const QCommandLineOption portOption(
+        QStringLiteral("port"),
+        QStringLiteral("Open DEVICE first, such as /dev/ttyUSB0 or a link in /dev/serial/by-id."),
+        QStringLiteral("DEVICE"));
     const QCommandLineOption simulateOption(QStringLiteral("simulate"),
                                             QStringLiteral("Start a virtual board and open it."));
     parser.addOption(portOption);
     parser.addOption(simulateOption);
     parser.process(app);
 
+    CommandLinePorts ports;
     std::unique_ptr<CVirtualBoard> pBoard;
     if (parser.isSet(simulateOption)) {
         pBoard = std::make_unique<CVirtualBoard>();
@@ -67,11 +70,12 @@ int main(int argc, char* argv[])
                          qPrintable(pBoard->ErrorText()));
             return 1;
         }
-        AddPreferredPort(pBoard->PortName(), QStringLiteral("Virtual board (simulated, on a pseudo-terminal)"));
+        ports.strSimulated = pBoard->PortName();
     }
     if (parser.isSet(portOption))
-        AddPreferredPort(parser.value(portOption), QStringLiteral("Given on the command line"));
+        ports.strGiven = parser.value(portOption);
+    const StartPort startPort = ListCommandLinePorts(ports);
 
     CDriversControlApp theApp;
-    return theApp.InitInstance();
+    return theApp.InitInstance(startPort);
 }

@@ -1,10 +1,11 @@
 #include "serial/board_line.h"
 
 #include "serial/ms_comm.h"
+#include "serial/port_table.h"
 
-void SetUpBoardLine(CMSComm& comm)
+void SetUpBoardLine(CMSComm& comm, short nPort, const QString& strLocation)
 {
-    comm.SetCommPort(1);
+    comm.SetCommPort(nPort, strLocation);
     comm.SetInBufferSize(1024);
     comm.SetOutBufferSize(512);
     // The port is opened before the line settings are applied.
@@ -14,4 +15,9 @@ void SetUpBoardLine(CMSComm& comm)
     comm.SetSettings(QStringLiteral("9600,n,8,1"));
     comm.SetRThreshold(1);
     comm.SetInputLen(0);
+}
+
+void SetUpBoardLine(CMSComm& comm)
+{
+    SetUpBoardLine(comm, 1, PortLocationAt(1));
 }

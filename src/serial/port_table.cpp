@@ -1,5 +1,8 @@
 #include "serial/port_table.h"
 
+#include "serial/by_id_names.h"
+
+#include <QFileInfo>
 #include <QSerialPortInfo>
 #include <QStringList>
 
@@ -11,6 +14,48 @@ QList<PortEntry>& PreferredPorts()
 {
     static QList<PortEntry> ports;
     return ports;
+}
+
+QString& ByIdFolder()
+{
+    static QString strFolder = QString::fromLatin1(kByIdFolder);
+    return strFolder;
+}
+
+QString JoinParts(const QStringList& parts)
+{
+    QStringList present = parts;
+    present.removeAll(QString());
+    return present.join(QStringLiteral(", "));
+}
+
+// Where a path leads, so that a link and the device it names count as one.
+QString DeviceBehind(const QString& strLocation)
+{
+    const QString strDevice = QFileInfo(strLocation).canonicalFilePath();
+    return strDevice.isEmpty() ? strLocation : strDevice;
+}
+
+// A by-id path is too long for the list; the device it leads to is named as
+// the system names its devices (ttyUSB0 for /dev/ttyUSB0).
+QList<PortEntry> PreferredEntries(const CByIdNames& byId)
+{
+    QList<PortEntry> entries = PreferredPorts();
+    for (PortEntry& entry : entries) {
+        if (!byId.IsLink(entry.strLocation))
+            continue;
+        const QString strDevice = DeviceBehind(entry.strLocation);
+        entry.strName = strDevice.startsWith(QLatin1String("/dev/")) ? strDevice.mid(5) : strDevice;
+    }
+    return entries;
+}
+
+void AddByIdPaths(QList<PortEntry>& table, const CByIdNames& byId)
+{
+    for (PortEntry& entry : table) {
+        entry.strByIdPath = byId.PathOf(entry.strLocation);
+        entry.strDescription = JoinParts({entry.strDescription, entry.strByIdPath});
+    }
 }
 
 QString DescribeDevice(const QSerialPortInfo& info)
@@ -63,14 +108,35 @@ bool NaturalPortOrder(const QString& strLeft, const QString& strRight)
     return strLeft.size() - i < strRight.size() - j;
 }
 
+QString PortIdentity(const PortEntry& entry)
+{
+    return entry.strByIdPath.isEmpty() ? entry.strLocation : entry.strByIdPath;
+}
+
+int FindPort(const QList<PortEntry>& table, const QString& strIdentity)
+{
+    if (strIdentity.isEmpty())
+        return -1;
+    for (int i = 0; i < table.size(); ++i) {
+        if (PortIdentity(table[i]) == strIdentity || table[i].strLocation == strIdentity)
+            return i;
+    }
+    return -1;
+}
+
 void AddPreferredPort(const QString& strLocation, const QString& strDescription)
 {
-    PreferredPorts().append({strLocation, strLocation, strDescription});
+    PreferredPorts().append({strLocation, strLocation, strDescription, QString()});
 }
 
 void ClearPreferredPorts()
 {
     PreferredPorts().clear();
+}
+
+void SetByIdFolder(const QString& strFolder)
+{
+    ByIdFolder() = strFolder;
 }
 
 QList<PortEntry> ReadPortTable()
@@ -79,22 +145,27 @@ QList<PortEntry> ReadPortTable()
     QList<PortEntry> table;
     for (int n = 1; n <= 16; ++n) {
         const QString strName = QStringLiteral("COM%1").arg(n);
-        table.append({strName, strName, strName});
+        table.append({strName, strName, strName, QString()});
     }
     return table;
 #else
-    QList<PortEntry> table = PreferredPorts();
+    const CByIdNames byId(ByIdFolder());
+    QList<PortEntry> table = PreferredEntries(byId);
     QList<QSerialPortInfo> devices = QSerialPortInfo::availablePorts();
     std::sort(devices.begin(), devices.end(), [](const QSerialPortInfo& a, const QSerialPortInfo& b) {
         return NaturalPortOrder(a.portName(), b.portName());
     });
     for (const QSerialPortInfo& info : devices) {
-        const bool bListed = std::any_of(table.cbegin(), table.cend(), [&info](const PortEntry& entry) {
-            return entry.strLocation == info.systemLocation();
+        const QString strDevice = DeviceBehind(info.systemLocation());
+        const auto listed = std::find_if(table.begin(), table.end(), [&strDevice](const PortEntry& entry) {
+            return DeviceBehind(entry.strLocation) == strDevice;
         });
-        if (!bListed)
-            table.append({info.portName(), info.systemLocation(), DescribeDevice(info)});
+        if (listed == table.end())
+            table.append({info.portName(), info.systemLocation(), DescribeDevice(info), QString()});
+        else
+            listed->strDescription = JoinParts({listed->strDescription, DescribeDevice(info)});
     }
+    AddByIdPaths(table, byId);
     return table;
 #endif
 }
@@ -102,8 +173,12 @@ QList<PortEntry> ReadPortTable()
 QList<PortEntry> StartingPortTable()
 {
 #ifndef Q_OS_WIN
-    if (!PreferredPorts().isEmpty())
-        return PreferredPorts();
+    if (!PreferredPorts().isEmpty()) {
+        const CByIdNames byId(ByIdFolder());
+        QList<PortEntry> table = PreferredEntries(byId);
+        AddByIdPaths(table, byId);
+        return table;
+    }
 #endif
     return ReadPortTable();
 }

@@ -8,16 +8,30 @@ struct PortEntry {
     QString strName;         // shown in the port list
     QString strLocation;     // what the serial port opens
     QString strDescription;  // for the tooltip
+    QString strByIdPath;     // its link in the by-id folder, or empty
 };
 
+// What a port is known by across runs: its by-id path, which follows the
+// adapter whatever ttyUSBn it gets, else its location.
+QString PortIdentity(const PortEntry& entry);
+
+// The entry known by strIdentity, by its identity or its location, or -1.
+int FindPort(const QList<PortEntry>& table, const QString& strIdentity);
+
 // Devices named on the command line or the virtual board's pseudo-terminal:
-// listed first, since the system does not report pseudo-terminals.
+// listed first, since the system does not report pseudo-terminals. One given
+// by its by-id path is shown by the name of the device the link leads to.
 void AddPreferredPort(const QString& strLocation, const QString& strDescription);
 void ClearPreferredPorts();
 
+// Where the by-id links are looked for; kByIdFolder unless a test points it
+// at a folder of its own.
+void SetByIdFolder(const QString& strFolder);
+
 // Read afresh on every call. On Windows COM1 to COM16; elsewhere the
 // preferred ports, then the devices the system reports, in natural order
-// (ttyS2 before ttyS10).
+// (ttyS2 before ttyS10), each with its by-id path where there is one. A
+// device that is also a preferred port is listed once, as that port.
 QList<PortEntry> ReadPortTable();
 
 // The ports the list starts with: the preferred ones when there are any,
