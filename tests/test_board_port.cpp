@@ -57,6 +57,7 @@ private Q_SLOTS:
         QVERIFY(!m_client.Write(g_close));
         QCOMPARE(m_client.WriteErrno(), EIO);
         QCOMPARE(m_pBoard->PortName(), LinkPath());
+        QVERIFY(!QFileInfo(LinkPath()).isSymLink());
 
         QVERIFY2(m_pBoard->Reappear(), qPrintable(m_pBoard->ErrorText()));
         QVERIFY(m_pBoard->IsOpen());

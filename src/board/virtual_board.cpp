@@ -40,8 +40,6 @@ CVirtualBoard::CVirtualBoard(QObject* parent)
 CVirtualBoard::~CVirtualBoard()
 {
     Vanish();
-    if (!m_strLinkPath.isEmpty())
-        RemoveLink(m_strLinkPath);
 }
 
 bool CVirtualBoard::Open(const QString& strLinkPath)
@@ -90,6 +88,10 @@ void CVirtualBoard::Vanish()
     m_pIdleTimer->stop();
     m_splitter = CFrameSplitter();
     m_terminal.Close();
+    // An unplugged adapter's device goes too. A link left behind would point
+    // at a pseudo-terminal number that another program's board may get next.
+    if (!m_strLinkPath.isEmpty())
+        RemoveLink(m_strLinkPath);
 }
 
 bool CVirtualBoard::Reappear()
