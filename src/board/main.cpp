@@ -47,9 +47,9 @@ int main(int argc, char* argv[])
                                             QStringLiteral("Leave out the 9600-baud line time between writes."));
     const QCommandLineOption adapterOption(
         QStringLiteral("adapter-latency"),
-        QStringLiteral("Hold the output as a USB-serial adapter of the FTDI kind does: until <ms> after the first "
-                       "waiting byte, or until 62 bytes wait (an FTDI adapter's default is 16; 0, the default, is "
-                       "no adapter)."),
+        QStringLiteral("Hold the output as a USB-serial adapter of the FTDI kind does: hand it over at each tick "
+                       "of a <ms> latency timer, or once 62 bytes wait (an FTDI adapter's default is 16; 0, the "
+                       "default, is no adapter)."),
         QStringLiteral("ms"), QStringLiteral("0"));
     parser.addOptions({linkOption, reportOption, stepsOption, noPacingOption, adapterOption});
     parser.process(app);
