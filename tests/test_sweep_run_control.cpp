@@ -296,6 +296,25 @@ private Q_SLOTS:
         QVERIFY(Page().IsWatchRunning(watch));
     }
 
+    // While "out of scale" is open the field still holds the typed value;
+    // the watch goes on resending and must not send it.
+    void resendWhileAmplitudeIsCorrectedSendsFourVolts()
+    {
+        Fixture().Board().Refuse(100);
+        Click(Ui().btnScan);
+        int nFramesWhileOpen = 0;
+        Fixture().SetWhileMessageOpen([this, &nFramesWhileOpen](const QString&) {
+            const qsizetype nBefore = Fixture().Board().Frames().size();
+            QTest::qWait(300);
+            nFramesWhileOpen = static_cast<int>(Fixture().Board().Frames().size() - nBefore);
+        });
+        Type(Ui().editAmplitude, QStringLiteral("9"));
+        QCOMPARE(Fixture().Messages(), QStringList{QStringLiteral("out of scale")});
+        QVERIFY(nFramesWhileOpen > 0);
+        for (const ReceivedFrame& frame : Fixture().Board().Frames())
+            QVERIFY2(frame.Hex().mid(28, 4) <= QStringLiteral("3FFE"), qPrintable(frame.Hex()));
+    }
+
     void failedResendEndsTheWatch()
     {
         Fixture().Board().Refuse(1);

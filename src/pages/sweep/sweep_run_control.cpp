@@ -47,7 +47,10 @@ QString CSweepPage::ComposeScanFrame(int nRetry)
     SweepFrameFields fields;
     fields.dwStartWord = m_dwStartWord;
     fields.dwEndWord = m_dwEndWord;
-    fields.nAmplitudeWord = AmplitudeToWord(m_fAmplitude, kSweepAmplitudeScale);
+    // Above 4 V the amplitude is being corrected: its message is open, and the
+    // field reads 4 once it closes. A resend that comes meanwhile sends 4 V.
+    const float fVolts = std::min(m_fAmplitude, static_cast<float>(kHighestAmplitudeVolts));
+    fields.nAmplitudeWord = AmplitudeToWord(fVolts, kSweepAmplitudeScale);
     fields.nStepCode = m_strStepCode.toInt(nullptr, 16);
     fields.nIntervalCount = nInterval;
     fields.bCircular = m_bCircular == 1;
