@@ -31,13 +31,10 @@ CFrameExchange::CFrameExchange(CommandPlan plan, int nTimeoutMsecs, CRunOutput& 
                NoAcknowledgementText(QStringLiteral("no acknowledgement within %1 ms").arg(m_nTimeoutMsecs)));
     });
     connect(&m_timerLastAnswer, &QTimer::timeout, this, [this] {
-        Finish(ExitCode::NoAcknowledgement, NoAcknowledgementText(QStringLiteral("%1 resends unanswered").arg(m_nResends)));
+        Finish(ExitCode::NoAcknowledgement, NoAcknowledgementText(QStringLiteral("%1 resends unanswered").arg(m_output.FramesSent() - 1)));
     });
-    connect(&m_watch, &CResendWatch::FrameWritten, this, [this](const QString& strFrame, int nRetry) {
-        if (m_output.FramesSent() > 0)
-            ++m_nResends;
-        m_output.FrameSent(nRetry, strFrame);
-    });
+    connect(&m_watch, &CResendWatch::FrameWritten, this,
+            [this](const QString& strFrame, int nRetry) { m_output.FrameSent(nRetry, strFrame); });
     connect(&m_watch, &CResendWatch::Acknowledged, this, [this] { Finish(ExitCode::Success, QString()); });
     connect(&m_watch, &CResendWatch::GaveUp, this, &CFrameExchange::OnGaveUp);
     connect(&m_watch, &CResendWatch::SendFailed, this, [this](const QString& strWhy, bool bPortFault) {

@@ -40,7 +40,6 @@ private:
     CResendWatch m_watch;
     QTimer m_timerDeadline;
     QTimer m_timerLastAnswer;
-    int m_nResends = 0;
     QString m_strLastReply;
     bool m_bFinished = false;
 };

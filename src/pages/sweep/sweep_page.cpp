@@ -8,6 +8,7 @@
 #include <QSignalBlocker>
 
 #include <cmath>
+#include <utility>
 
 unsigned char g_bPauseNext = 0;
 
@@ -109,17 +110,10 @@ void CSweepPage::UpdateData(bool bSaveAndValidate)
 
 bool CSweepPage::IsWatchRunning(int nIDEvent) const
 {
-    switch (nIDEvent) {
-    case kPauseWatch:
-        return m_watchPause.IsRunning();
-    case kContinueWatch:
-        return m_watchContinue.IsRunning();
-    default:
-        return m_watchScan.IsRunning();
-    }
+    return WatchFor(nIDEvent).IsRunning();
 }
 
-CResendWatch& CSweepPage::WatchFor(int nIDEvent)
+const CResendWatch& CSweepPage::WatchFor(int nIDEvent) const
 {
     switch (nIDEvent) {
     case kPauseWatch:
@@ -129,4 +123,9 @@ CResendWatch& CSweepPage::WatchFor(int nIDEvent)
     default:
         return m_watchScan;
     }
+}
+
+CResendWatch& CSweepPage::WatchFor(int nIDEvent)
+{
+    return const_cast<CResendWatch&>(std::as_const(*this).WatchFor(nIDEvent));
 }

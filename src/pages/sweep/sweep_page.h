@@ -47,6 +47,7 @@ private:
     void OnWatchTicked(int nIDEvent);
     void OnResendFailed(const QString& strWhy, bool bPortFault);
     CResendWatch& WatchFor(int nIDEvent);
+    const CResendWatch& WatchFor(int nIDEvent) const;
     void UpdateReportedFrequency(bool bEndOfSweepTest);
     void ReturnToIdle(bool bRestorePause);
 
