@@ -1,5 +1,6 @@
 #include "protocol/crc_text.h"
 #include "protocol/frame.h"
+#include "protocol/frame_decoding.h"
 #include "protocol/frame_texts.h"
 #include "protocol/hex_text.h"
 #include "protocol/reply_text.h"
@@ -229,6 +230,56 @@ private Q_SLOTS:
         QFETCH(int, command);
         QFETCH(int, length);
         QCOMPARE(FrameLengthForCommand(static_cast<unsigned char>(command)), length);
+    }
+
+    void decodedFrames_data()
+    {
+        QTest::addColumn<QString>("frame");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("command");
+        QTest::addColumn<int>("controlCode");
+        QTest::addColumn<int>("retry");
+        QTest::newRow("point") << kPoint1V100MhzFrame << "point" << 0x01 << -1 << 0;
+        QTest::newRow("point resent") << kPoint1V100MhzResentFrame << "point" << 0x01 << -1 << 1;
+        QTest::newRow("sweep") << kSweep100To300MhzBy1953kFrame << "sweep" << 0x03 << -1 << 0;
+        QTest::newRow("close") << kCloseFrame << "close" << 0x40 << 0x80 << 0;
+        QTest::newRow("pause") << kPauseFrame << "pause" << 0x40 << 0x83 << 0;
+        QTest::newRow("continue") << kContinueFrame << "continue" << 0x40 << 0x84 << 0;
+        QTest::newRow("pause, count 09") << "A55A5AA50940835AA5A55AC553" << "pause" << 0x40 << 0x83 << 9;
+        QTest::newRow("control code no sender uses") << "A55A5AA50040815AA5A55A0000" << "control" << 0x40 << 0x81 << 0;
+    }
+    void decodedFrames()
+    {
+        QFETCH(QString, frame);
+        QFETCH(QString, kind);
+        QFETCH(int, command);
+        QFETCH(int, controlCode);
+        QFETCH(int, retry);
+        const std::optional<DecodedFrame> decoded = DecodeFrame(frame);
+        QVERIFY(decoded);
+        QCOMPARE(QString::fromLatin1(FrameKindName(*decoded)), kind);
+        QCOMPARE(decoded->nCommand, command);
+        QCOMPARE(decoded->nControlCode, controlCode);
+        QCOMPARE(decoded->nRetry, retry);
+    }
+
+    void undecodableFrames_data()
+    {
+        QTest::addColumn<QString>("frame");
+        QTest::newRow("empty") << "";
+        QTest::newRow("without its CRC") << "A55A5AA50040805AA5A55A";
+        QTest::newRow("a byte too many") << kCloseFrame + "00";
+        QTest::newRow("wrong header") << "A55A5AA60040805AA5A55AC58E";
+        QTest::newRow("wrong trailer") << "A55A5AA50040805AA5A55BC58E";
+        QTest::newRow("unknown command") << "A55A5AA50002805AA5A55AC58E";
+        QTest::newRow("not hexadecimal") << "A55A5AA500408G5AA5A55AC58E";
+        QTest::newRow("odd length") << kCloseFrame.left(25);
+        QTest::newRow("a reply") << kAcknowledgementReply;
+    }
+    void undecodableFrames()
+    {
+        QFETCH(QString, frame);
+        QVERIFY(!DecodeFrame(frame));
     }
 };
 

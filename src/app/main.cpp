@@ -1,5 +1,6 @@
 #include "app/command_line_ports.h"
 #include "app/drivers_control_app.h"
+#include "app/window_traffic_log.h"
 #include "board/virtual_board.h"
 
 #include <QApplication>
@@ -57,8 +58,13 @@ int main(int argc, char* argv[])
         QStringLiteral("DEVICE"));
     const QCommandLineOption simulateOption(QStringLiteral("simulate"),
                                             QStringLiteral("Start a virtual board and open it."));
+    const QCommandLineOption logOption(
+        QStringLiteral("log"),
+        QStringLiteral("Append every frame, reply, verdict and port event to FILE, one JSON object a line."),
+        QStringLiteral("FILE"));
     parser.addOption(portOption);
     parser.addOption(simulateOption);
+    parser.addOption(logOption);
     parser.process(app);
 
     CommandLinePorts ports;
@@ -76,6 +82,10 @@ int main(int argc, char* argv[])
         ports.strGiven = parser.value(portOption);
     const StartPort startPort = ListCommandLinePorts(ports);
 
+    if (parser.isSet(logOption))
+        StartWindowTrafficLog(parser.value(logOption));
     CDriversControlApp theApp;
-    return theApp.InitInstance(startPort);
+    const int nExitCode = theApp.InitInstance(startPort);
+    StopWindowTrafficLog();
+    return nExitCode;
 }

@@ -18,7 +18,7 @@ constexpr OptionRule kOptions[] = {
     {"help", false, nullptr},        {"version", false, nullptr},       {"amplitude", true, "point sweep"},
     {"frequency", true, "point"},    {"start", true, "sweep"},          {"end", true, "sweep"},
     {"step", true, "sweep"},         {"interval", true, "sweep"},       {"circular", false, "sweep"},
-    {"duration", true, "monitor"},
+    {"duration", true, "monitor"},   {"log", true, nullptr},
 };
 
 struct CommandRule {
@@ -165,6 +165,9 @@ void ParseCommandLine(const QStringList& arguments, CliOptions& options)
     if (given.contains(QStringLiteral("port")) && options.strPort.isEmpty())
         throw InputError(QStringLiteral("--port needs a device, such as /dev/ttyUSB0."));
     options.bSimulate = given.contains(QStringLiteral("simulate"));
+    options.strLogPath = given.value(QStringLiteral("log"));
+    if (given.contains(QStringLiteral("log")) && options.strLogPath.isEmpty())
+        throw InputError(QStringLiteral("--log needs a file, such as traffic.jsonl."));
     if (options.bSimulate && given.contains(QStringLiteral("port")))
         throw InputError(QStringLiteral("--port and --simulate exclude each other."));
     if (given.contains(QStringLiteral("timeout")))
@@ -193,7 +196,8 @@ void ParseCommandLine(const QStringList& arguments, CliOptions& options)
 QString HelpText()
 {
     return QStringLiteral(
-        "Usage: vevevar-cli [--port DEVICE | --simulate] [--json] [--timeout MS] COMMAND [OPTIONS]\n"
+        "Usage: vevevar-cli [--port DEVICE | --simulate] [--json] [--timeout MS] [--log FILE]\n"
+        "                   COMMAND [OPTIONS]\n"
         "\n"
         "Sends one command to the signal-source board and resends it until the board\n"
         "acknowledges, as the control panel does.\n"
@@ -222,6 +226,8 @@ QString HelpText()
         "  --json          Print one JSON object with the frames, replies and result.\n"
         "  --timeout MS    Stop waiting for the acknowledgement after MS milliseconds\n"
         "                  (default 2000).\n"
+        "  --log FILE      Append every frame, reply, verdict and port event to FILE,\n"
+        "                  one JSON object a line.\n"
         "  -h, --help      Show this text.\n"
         "  --version       Show the version.\n"
         "\n"
@@ -231,6 +237,6 @@ QString HelpText()
         "  --simulate-send HEX\n"
         "                  The virtual board sends these bytes first, such as 19999999.\n"
         "\n"
-        "Exit status: 0 acknowledged (monitor: done), 2 bad input, 3 the board never\n"
-        "acknowledged, 4 the serial port failed.\n");
+        "Exit status: 0 acknowledged (monitor: done), 2 bad input or a log file that\n"
+        "cannot be opened, 3 the board never acknowledged, 4 the serial port failed.\n");
 }

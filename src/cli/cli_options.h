@@ -12,6 +12,8 @@
 struct CliOptions {
     QString strCommand;
     QString strPort;
+    // The traffic log's file; empty for none.
+    QString strLogPath;
     bool bSimulate = false;
     bool bHelp = false;
     bool bVersion = false;

@@ -8,6 +8,7 @@
 #include "cli/monitor.h"
 #include "cli/run_output.h"
 #include "serial/comm_error.h"
+#include "serial/traffic_log.h"
 
 #include <QEventLoop>
 #include <QTimer>
@@ -46,6 +47,28 @@ Outcome RunOnLink(const CliOptions& options, const std::optional<CommandPlan>& p
     return RunToEnd(exchange, [&exchange] { exchange.Start(); });
 }
 
+Outcome RunOnBoard(const CliOptions& options, const std::optional<CommandPlan>& plan, CRunOutput& output)
+{
+    CBoardLink link;
+    Outcome outcome;
+    try {
+        link.Open(options, output);
+        outcome = RunOnLink(options, plan, output);
+    } catch (const CommError& error) {
+        outcome = {ExitCode::PortFailure, QString::fromStdString(error.what())};
+    }
+    if (link.HasBoard())
+        output.BoardReceived(link.BoardFrames(output.FramesSent()));
+    return outcome;
+}
+
+void OpenLog(const QString& strPath)
+{
+    QString strError;
+    if (!strPath.isEmpty() && !g_trafficLog.Open(strPath, strError))
+        throw InputError(strError);
+}
+
 } // namespace
 
 int RunCli(const QStringList& arguments)
@@ -66,6 +89,7 @@ int RunCli(const QStringList& arguments)
         output.SetCommand(options.strCommand);
         if (options.strCommand != QLatin1String("monitor"))
             plan = PlanCommand(options);
+        OpenLog(options.strLogPath);
     } catch (const InputError& error) {
         output.SetCommand(options.strCommand);
         return output.Finish(ExitCode::BadInput, QString::fromStdString(error.what()));
@@ -75,15 +99,8 @@ int RunCli(const QStringList& arguments)
             output.Notice(strNotice);
     }
 
-    CBoardLink link;
-    Outcome outcome;
-    try {
-        link.Open(options, output);
-        outcome = RunOnLink(options, plan, output);
-    } catch (const CommError& error) {
-        outcome = {ExitCode::PortFailure, QString::fromStdString(error.what())};
-    }
-    if (link.HasBoard())
-        output.BoardReceived(link.BoardFrames(output.FramesSent()));
+    const Outcome outcome = RunOnBoard(options, plan, output);
+    // Once the link has closed the port, so that the log's last line says so.
+    g_trafficLog.Close();
     return output.Finish(outcome.code, outcome.strMessage);
 }

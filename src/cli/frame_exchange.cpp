@@ -23,14 +23,17 @@ CFrameExchange::CFrameExchange(CommandPlan plan, int nTimeoutMsecs, CRunOutput& 
     , m_output(output)
     , m_watch(m_plan.policy, {m_nRetry, m_bDone, m_bRetrying}, m_plan.compose, SendFrame)
 {
+    m_watch.AwaitLastAnswer();
     m_timerDeadline.setSingleShot(true);
     m_timerLastAnswer.setSingleShot(true);
     m_timerLastAnswer.setInterval(m_plan.policy.nPeriodMsecs);
     connect(&m_timerDeadline, &QTimer::timeout, this, [this] {
+        m_watch.Conclude(m_watch.UnacknowledgedResult());
         Finish(ExitCode::NoAcknowledgement,
                NoAcknowledgementText(QStringLiteral("no acknowledgement within %1 ms").arg(m_nTimeoutMsecs)));
     });
     connect(&m_timerLastAnswer, &QTimer::timeout, this, [this] {
+        m_watch.Conclude(g_nReceiveEvents != m_nRepliesBeforeLastAnswer ? WatchResult::Refused : WatchResult::GaveUp);
         Finish(ExitCode::NoAcknowledgement, NoAcknowledgementText(QStringLiteral("%1 resends unanswered").arg(m_output.FramesSent() - 1)));
     });
     connect(&m_watch, &CResendWatch::FrameWritten, this,
@@ -74,12 +77,15 @@ void CFrameExchange::OnComm()
         return;
     m_output.Reply(TakeReceivedReply(kMostReplyBytes), std::nullopt);
     m_strLastReply = g_strReply;
-    if (m_timerLastAnswer.isActive() && IsAcknowledgement(g_strReply))
+    if (m_timerLastAnswer.isActive() && IsAcknowledgement(g_strReply)) {
+        m_watch.Conclude(WatchResult::Ack);
         Finish(ExitCode::Success, QString());
+    }
 }
 
 void CFrameExchange::OnGaveUp()
 {
+    m_nRepliesBeforeLastAnswer = g_nReceiveEvents;
     m_timerLastAnswer.start();
 }
 

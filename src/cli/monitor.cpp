@@ -4,6 +4,14 @@
 #include "protocol/reported_word.h"
 #include "serial/comm_error.h"
 #include "serial/ms_comm.h"
+#include "serial/reply_state.h"
+
+namespace {
+
+// More than one event can bring: the input buffer holds 1024.
+constexpr qsizetype kMostReplyBytes = 2048;
+
+} // namespace
 
 CMonitor::CMonitor(CRunOutput& output)
     : m_output(output)
@@ -38,7 +46,7 @@ void CMonitor::OnComm()
     }
     if (nEvent != CMSComm::kEventReceive)
         return;
-    const QByteArray bytes = g_msComm.GetInput();
+    const QByteArray bytes = TakeReceivedReply(kMostReplyBytes);
     m_output.Reply(bytes, ReportedFrequency(bytes));
 }
 

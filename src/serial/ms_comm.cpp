@@ -5,6 +5,7 @@
 #include "serial/comm_texts.h"
 #include "serial/port_table.h"
 #include "serial/reply_grouping.h"
+#include "serial/traffic_log.h"
 
 #include <QSerialPort>
 
@@ -33,6 +34,8 @@ void CMSComm::Detach()
 {
     m_strVanishedText.clear();
     m_pGrouping.reset();
+    if (m_pPort && m_pPort->isOpen())
+        g_trafficLog.Port(PortChange::Closed, m_strLocation, QString());
     if (m_pPort) {
         m_pPort->disconnect(this);
         m_pPort.reset();
@@ -96,8 +99,10 @@ void CMSComm::SetPortOpen(bool bOpen)
     if (!bOpen) {
         m_strVanishedText.clear();
         m_pGrouping->Stop();
-        if (m_pPort->isOpen())
+        if (m_pPort->isOpen()) {
             m_pPort->close();
+            g_trafficLog.Port(PortChange::Closed, m_strLocation, QString());
+        }
         return;
     }
     if (m_pPort->isOpen())
@@ -111,16 +116,21 @@ void CMSComm::SetPortOpen(bool bOpen)
     m_pPort->setPortName(m_strLocation);
     m_pPort->setReadBufferSize(m_nInBufferSize);
     m_bClosePending = false;
-    if (!m_pPort->open(QIODevice::ReadWrite))
-        throw CommError(OpenFailureText(m_strLocation, *m_pPort));
+    if (!m_pPort->open(QIODevice::ReadWrite)) {
+        const QString strText = OpenFailureText(m_strLocation, *m_pPort);
+        g_trafficLog.Port(PortChange::Error, m_strLocation, strText);
+        throw CommError(strText);
+    }
     m_strVanishedText.clear();
     m_pGrouping->SetAdapterLatency(m_nAdapterLatencyMsecs.value_or(AdapterLatencyMsecs(m_strLocation)));
     try {
         ApplySettings();
-    } catch (const CommError&) {
+    } catch (const CommError& error) {
         m_pPort->close();
+        g_trafficLog.Port(PortChange::Error, m_strLocation, QString::fromStdString(error.what()));
         throw;
     }
+    g_trafficLog.Port(PortChange::Opened, m_strLocation, QString());
 }
 
 bool CMSComm::GetPortOpen() const
@@ -165,6 +175,7 @@ void CMSComm::SetOutput(const QByteArray& bytes)
         m_bClosePending = false;
         m_pGrouping->Stop();
         m_pPort->close();
+        g_trafficLog.Port(PortChange::Vanished, m_strLocation, m_strVanishedText);
         throw CommError(m_strVanishedText);
     }
     if (nQueued != bytes.size())
@@ -252,8 +263,11 @@ void CMSComm::OnPortError(int nError)
         }
         return;
     default:
-        if (m_pPort->isOpen())
-            RaiseEvent(kEventPortError, PortFailureText(PortLabel(), m_pPort->errorString()));
+        if (m_pPort->isOpen()) {
+            const QString strText = PortFailureText(PortLabel(), m_pPort->errorString());
+            g_trafficLog.Port(PortChange::Error, m_strLocation, strText);
+            RaiseEvent(kEventPortError, strText);
+        }
         return;
     }
 }
@@ -265,6 +279,7 @@ void CMSComm::CloseVanishedPort()
     m_bClosePending = false;
     m_strVanishedText = VanishedText(PortLabel(), m_pPort->errorString());
     m_pPort->close();
+    g_trafficLog.Port(PortChange::Vanished, m_strLocation, m_strVanishedText);
     RaiseEvent(kEventDisconnected, m_strVanishedText);
 }
 

@@ -2,6 +2,7 @@
 
 #include "protocol/reply_text.h"
 #include "serial/ms_comm.h"
+#include "serial/traffic_log.h"
 
 QString g_strReply;
 int g_bReplyArrived = 0;
@@ -14,5 +15,6 @@ QByteArray TakeReceivedReply(qsizetype nMostBytes)
     ++g_nReceiveEvents;
     const QByteArray bytes = g_msComm.GetInput().left(nMostBytes);
     g_strReply = ReplyText(bytes);
+    g_trafficLog.Received(bytes);
     return bytes;
 }

@@ -18,9 +18,19 @@ CResendWatch::CResendWatch(const WatchPolicy& policy, WatchCounters counters, Co
     connect(&m_timer, &QTimer::timeout, this, &CResendWatch::OnTick);
 }
 
+CResendWatch::~CResendWatch()
+{
+    Conclude(WatchResult::Stopped);
+}
+
 void CResendWatch::Send()
 {
-    Write();
+    try {
+        Write();
+    } catch (const std::exception& error) {
+        ConcludeFailure(error);
+        throw;
+    }
     if (!m_counters.bRetrying)
         m_timer.start();
 }
@@ -28,12 +38,14 @@ void CResendWatch::Send()
 void CResendWatch::Stop()
 {
     m_timer.stop();
+    Conclude(WatchResult::Stopped);
 }
 
 void CResendWatch::ShutDown()
 {
     m_timer.stop();
     m_counters.nRetry = 0;
+    Conclude(WatchResult::Stopped);
 }
 
 void CResendWatch::StopOnEachTick(CResendWatch* pOther)
@@ -46,17 +58,41 @@ bool CResendWatch::IsRunning() const
     return m_timer.isActive();
 }
 
+void CResendWatch::AwaitLastAnswer()
+{
+    m_bAwaitsLastAnswer = true;
+}
+
+void CResendWatch::Conclude(WatchResult result, const QString& strError)
+{
+    if (!m_bExchangeOpen)
+        return;
+    m_bExchangeOpen = false;
+    g_trafficLog.Verdict(m_strFrame, m_nFrameRetry, result, strError);
+}
+
+WatchResult CResendWatch::UnacknowledgedResult() const
+{
+    return m_bLastAnswerRefused ? WatchResult::Refused : WatchResult::GaveUp;
+}
+
 void CResendWatch::Write()
 {
     const int nRetry = m_policy.bFramesCarryCount ? m_counters.nRetry : 0;
-    QString strFrame = m_compose(nRetry);
-    m_write(strFrame);
+    if (!m_bExchangeOpen) {
+        m_bExchangeOpen = true;
+        m_bLastAnswerRefused = false;
+    }
+    m_nFrameRetry = nRetry;
+    m_strFrame.clear();
+    m_strFrame = m_compose(nRetry);
+    m_write(m_strFrame);
     m_nRepliesBeforeFrame = g_nReceiveEvents;
     // A waiting watch knows a reply to this frame from an empty text filled.
     if (!m_policy.bResendsOnSilence)
         g_strReply.clear();
     m_counters.bDone = false;
-    Q_EMIT FrameWritten(strFrame, nRetry);
+    Q_EMIT FrameWritten(m_strFrame, nRetry);
 }
 
 void CResendWatch::OnTick()
@@ -76,13 +112,18 @@ void CResendWatch::OnTick()
             m_counters.bDone = true;
             if (m_policy.bStopsWhenAcknowledged)
                 m_timer.stop();
+            Conclude(WatchResult::Ack);
             Q_EMIT Acknowledged();
-        } else if (!Resend()) {
-            return;
+        } else {
+            m_bLastAnswerRefused = bAnswered;
+            if (!Resend())
+                return;
         }
     }
     if (m_counters.nRetry >= m_policy.nMostResends) {
         End();
+        if (!m_bAwaitsLastAnswer)
+            Conclude(UnacknowledgedResult());
         Q_EMIT GaveUp();
     }
     Q_EMIT Ticked();
@@ -99,12 +140,19 @@ bool CResendWatch::Resend()
         // A port that refuses one resend refuses the next: the watch ends
         // rather than fail on every tick.
         End();
+        ConcludeFailure(error);
         Q_EMIT SendFailed(QString::fromStdString(error.what()), true);
     } catch (const std::exception& error) {
         End();
+        ConcludeFailure(error);
         Q_EMIT SendFailed(QString::fromStdString(error.what()), false);
     }
     return false;
+}
+
+void CResendWatch::ConcludeFailure(const std::exception& error)
+{
+    Conclude(WatchResult::SendFailed, QString::fromStdString(error.what()));
 }
 
 void CResendWatch::End()

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "serial/traffic_log.h"
 #include "serial/watch_policies.h"
 
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
+#include <exception>
 #include <functional>
 
 // The counters of one watch. The page keeps them under its own names; the
@@ -33,6 +35,8 @@ public:
     using Writer = std::function<void(QString& strFrame)>;
 
     CResendWatch(const WatchPolicy& policy, WatchCounters counters, Composer compose, Writer write);
+    // An exchange still open when its watch goes was stopped.
+    ~CResendWatch() override;
 
     // A send the operator asked for, with the present count. The ticks start
     // unless the watch is resending. Throws what composing or writing throws.
@@ -43,6 +47,16 @@ public:
     void ShutDown();
     // Each tick of this watch first stops that one.
     void StopOnEachTick(CResendWatch* pOther);
+
+    // Every exchange (a frame and its resends) ends with one verdict in the
+    // traffic log. The watch gives it, except where its owner waits for the
+    // answer to the last frame once the resends are spent: then the owner
+    // concludes. Only the first conclusion after a frame counts.
+    void AwaitLastAnswer();
+    void Conclude(WatchResult result, const QString& strError = QString());
+    // Without an acknowledgement: refused when the last answer the watch
+    // tested was another reply, gave up when there was none.
+    WatchResult UnacknowledgedResult() const;
 
     bool IsRunning() const;
 
@@ -62,6 +76,7 @@ private:
     void Write();
     bool Resend();
     void End();
+    void ConcludeFailure(const std::exception& error);
 
     const WatchPolicy m_policy;
     WatchCounters m_counters;
@@ -71,4 +86,10 @@ private:
     CResendWatch* m_pStopsOnTick = nullptr;
     // g_nReceiveEvents when the last frame went out.
     quint64 m_nRepliesBeforeFrame = 0;
+    // The last frame tried and its count, for the verdict.
+    QString m_strFrame;
+    int m_nFrameRetry = 0;
+    bool m_bExchangeOpen = false;
+    bool m_bLastAnswerRefused = false;
+    bool m_bAwaitsLastAnswer = false;
 };

@@ -1,0 +1,244 @@
+// The traffic log of a scripted window session on the virtual board over a
+// real pseudo-terminal: every frame written, every reply, the end of every
+// exchange and the port's events, read back as a reader of the file would.
+
+#include "app/window_traffic_log.h"
+#include "serial/ms_comm.h"
+#include "serial/traffic_log.h"
+#include "support/log_lines.h"
+#include "support/window_on_board.h"
+
+#include <QDateTime>
+#include <QJsonObject>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// Long enough that the board never reports: the session's replies are its answers.
+constexpr int kNoReportsMs = 3600 * 1000;
+constexpr int kWaitMs = 10000;
+
+enum class Answer { Ack, Refuse, Silent };
+
+QList<Answer> Times(int nCount, Answer answer)
+{
+    return QList<Answer>(nCount, answer);
+}
+
+// A frame or a verdict as the log names it.
+struct Entry {
+    QString strKind;
+    int nRetry;
+    QString strResult;
+
+    bool operator==(const Entry& other) const
+    {
+        return strKind == other.strKind && nRetry == other.nRetry && strResult == other.strResult;
+    }
+};
+
+QString Describe(const QList<Entry>& entries)
+{
+    QStringList texts;
+    for (const Entry& entry : entries)
+        texts.append(QStringLiteral("%1 %2 %3").arg(entry.strKind).arg(entry.nRetry).arg(entry.strResult).trimmed());
+    return texts.join(QStringLiteral(", "));
+}
+
+QList<Entry> Entries(const QList<QJsonObject>& objects)
+{
+    QList<Entry> entries;
+    for (const QJsonObject& object : objects) {
+        entries.append({object.value(QStringLiteral("kind")).toString(), object.value(QStringLiteral("retry")).toInt(-1),
+                        object.value(QStringLiteral("result")).toString()});
+    }
+    return entries;
+}
+
+QList<Entry> Frames(const QString& strKind, int nFirstRetry, int nLastRetry)
+{
+    QList<Entry> entries;
+    for (int nRetry = nFirstRetry; nRetry <= nLastRetry; ++nRetry)
+        entries.append({strKind, nRetry, QString()});
+    return entries;
+}
+
+const QMap<QString, QPair<QString, QString>> kCodesOfKind{
+    {QStringLiteral("point"), {QStringLiteral("01"), QString()}},
+    {QStringLiteral("sweep"), {QStringLiteral("03"), QString()}},
+    {QStringLiteral("close"), {QStringLiteral("40"), QStringLiteral("80")}},
+    {QStringLiteral("pause"), {QStringLiteral("40"), QStringLiteral("83")}},
+    {QStringLiteral("continue"), {QStringLiteral("40"), QStringLiteral("84")}},
+};
+
+} // namespace
+
+class TestTrafficLog : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<WindowOnBoard> m_pFixture;
+    QList<Answer> m_answers;
+
+    QString LogPath() const { return m_dir.filePath(QStringLiteral("traffic.jsonl")); }
+    WindowOnBoard& Fixture() { return *m_pFixture; }
+    const Ui::CSinglePointPage& Single() { return m_pFixture->Window().SinglePointPage().Controls(); }
+    const Ui::CSweepPage& Sweep() { return m_pFixture->Window().SweepPage().Controls(); }
+    const Ui::CDriversControlDlg& Main() { return m_pFixture->Window().Controls(); }
+
+    void StartWindow()
+    {
+        m_pFixture = std::make_unique<WindowOnBoard>();
+        Fixture().Board().SetReportInterval(kNoReportsMs);
+        connect(&Fixture().Board(), &CVirtualBoard::FrameReceived, this, [this] { ApplyNextAnswer(); });
+    }
+
+    // The board answers the next frames so, then acknowledges.
+    void AnswerNext(const QList<Answer>& answers)
+    {
+        m_answers = answers;
+        ApplyNextAnswer();
+    }
+
+    void ApplyNextAnswer()
+    {
+        const Answer answer = m_answers.isEmpty() ? Answer::Ack : m_answers.takeFirst();
+        Fixture().Board().StaySilent(answer == Answer::Silent ? 1 : 0);
+        Fixture().Board().Refuse(answer == Answer::Refuse ? 1 : 0);
+    }
+
+    // Until the log holds this many verdicts and replies.
+    void AwaitLog(int nVerdicts, int nReplies)
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(ReadLogLines(LogPath()).Where("event", "verdict").size() >= nVerdicts, kWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(ReadLogLines(LogPath()).Where("dir", "rx").size() >= nReplies, kWaitMs);
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        QVERIFY(m_dir.isValid());
+        QFile::remove(LogPath());
+    }
+
+    void cleanup()
+    {
+        m_pFixture.reset();
+        g_trafficLog.Close();
+        g_trafficLog.SetNotice({});
+    }
+
+    void sessionGivesEveryFrameReplyAndVerdict()
+    {
+        QString strError;
+        QVERIFY2(g_trafficLog.Open(LogPath(), strError), qPrintable(strError));
+        StartWindow();
+        const QString strDevice = g_msComm.PortLocation();
+
+        // Send to a silent board: seven frames, and the watch gives up.
+        AnswerNext(Times(7, Answer::Silent));
+        Single().btnSend->click();
+        AwaitLog(1, 0);
+        // Send refused every time.
+        AnswerNext(Times(7, Answer::Refuse));
+        Single().btnSend->click();
+        AwaitLog(2, 7);
+        // Refused once, then acknowledged.
+        Single().editAmplitude->setText(QStringLiteral("1"));
+        Single().editFrequency->setText(QStringLiteral("100"));
+        AnswerNext({Answer::Refuse});
+        Single().btnSend->click();
+        AwaitLog(3, 9);
+        // Scan, refused once; Pause; Continue; Close.
+        Main().tabPages->setCurrentIndex(1);
+        Sweep().editAmplitude->setText(QStringLiteral("1"));
+        Sweep().editStartFreq->setText(QStringLiteral("100"));
+        Sweep().editEndFreq->setText(QStringLiteral("300"));
+        AnswerNext({Answer::Refuse});
+        Sweep().btnScan->click();
+        AwaitLog(4, 11);
+        Sweep().btnPause->click();
+        AwaitLog(5, 12);
+        Sweep().btnPause->click();
+        AwaitLog(6, 13);
+        Main().btnClose->click();
+        AwaitLog(7, 14);
+        // A Scan the board leaves unanswered, stopped by the first tick of a
+        // pause watch that waits too: no reply can reach the scan watch first.
+        QTRY_VERIFY_WITH_TIMEOUT(Sweep().btnScan->isEnabled(), kWaitMs);
+        AnswerNext({Answer::Silent});
+        Sweep().btnScan->click();
+        QTRY_COMPARE_WITH_TIMEOUT(Fixture().FrameTexts().size(), 22, kWaitMs);
+        AnswerNext({Answer::Silent});
+        Sweep().btnPause->click();
+        AwaitLog(8, 14);
+        // The window closes while the pause watch still waits.
+        const QStringList boardFrames = Fixture().FrameTexts();
+        m_pFixture.reset();
+        g_trafficLog.Close();
+
+        const LogLines log = ReadLogLines(LogPath());
+        QVERIFY2(log.broken.isEmpty(), qPrintable(log.broken.join(u'\n')));
+        QVERIFY(log.bEndsWhole);
+
+        qint64 nLastT = 0;
+        for (const QJsonObject& line : log.objects) {
+            QVERIFY(line.value(QStringLiteral("t")).isDouble());
+            const auto nT = static_cast<qint64>(line.value(QStringLiteral("t")).toDouble());
+            QVERIFY(nT >= nLastT);
+            nLastT = nT;
+            const QString strTime = line.value(QStringLiteral("time")).toString();
+            QVERIFY2(QDateTime::fromString(strTime, Qt::ISODateWithMs).isValid(), qPrintable(strTime));
+            QVERIFY2(strTime.contains(u'.'), qPrintable(strTime));
+        }
+
+        const QList<QJsonObject> sent = log.Where("dir", "tx");
+        QStringList sentHex;
+        for (const QJsonObject& line : sent) {
+            sentHex.append(line.value(QStringLiteral("hex")).toString());
+            const QPair<QString, QString> codes = kCodesOfKind.value(line.value(QStringLiteral("kind")).toString());
+            QCOMPARE(line.value(QStringLiteral("cmd")).toString(), codes.first);
+            QCOMPARE(line.value(QStringLiteral("code")).toString(), codes.second);
+            QCOMPARE(line.value(QStringLiteral("retry")).toInt(), sentHex.last().mid(8, 2).toInt(nullptr, 16));
+        }
+        QCOMPARE(sentHex, boardFrames);
+        const QList<Entry> expectedFrames = Frames("point", 0, 6) + Frames("point", 0, 6) + Frames("point", 0, 1)
+            + Frames("sweep", 0, 1) + Frames("pause", 0, 0) + Frames("continue", 0, 0) + Frames("close", 0, 0)
+            + Frames("sweep", 0, 0) + Frames("pause", 0, 0);
+        QVERIFY2(Entries(sent) == expectedFrames, qPrintable(Describe(Entries(sent))));
+
+        QStringList replies;
+        for (const QJsonObject& line : log.Where("dir", "rx"))
+            replies.append(line.value(QStringLiteral("hex")).toString());
+        const QString strOk = QStringLiteral("4F4B");
+        const QString strRefused = QStringLiteral("4552");
+        QCOMPARE(replies, QStringList(7, strRefused) + QStringList({strRefused, strOk, strRefused, strOk, strOk, strOk, strOk}));
+
+        const QList<Entry> expectedVerdicts = {
+            {"point", 6, "gave_up"}, {"point", 6, "refused"}, {"point", 1, "ack"},
+            {"sweep", 1, "ack"},     {"pause", 0, "ack"},     {"continue", 0, "ack"},
+            {"close", 0, "ack"},     {"sweep", 0, "stopped"}, {"pause", 0, "stopped"},
+        };
+        const QList<QJsonObject> verdicts = log.Where("event", "verdict");
+        QVERIFY2(Entries(verdicts) == expectedVerdicts, qPrintable(Describe(Entries(verdicts))));
+        for (const QJsonObject& verdict : verdicts) {
+            const QString strFrame = verdict.value(QStringLiteral("frame")).toString();
+            QVERIFY(sentHex.contains(strFrame));
+            QCOMPARE(verdict.value(QStringLiteral("retry")).toInt(), strFrame.mid(8, 2).toInt(nullptr, 16));
+        }
+
+        const QList<QJsonObject> port = log.Where("event", "port");
+        QCOMPARE(port.size(), 2);
+        QCOMPARE(port.first().value(QStringLiteral("state")).toString(), QStringLiteral("opened"));
+        QCOMPARE(port.last().value(QStringLiteral("state")).toString(), QStringLiteral("closed"));
+        for (const QJsonObject& line : port)
+            QCOMPARE(line.value(QStringLiteral("device")).toString(), strDevice);
+        QCOMPARE(log.objects.first(), port.first());
+    }
+};
+
+QTEST_MAIN(TestTrafficLog)
+#include "test_traffic_log.moc"
