@@ -238,6 +238,49 @@ private Q_SLOTS:
             QCOMPARE(line.value(QStringLiteral("device")).toString(), strDevice);
         QCOMPARE(log.objects.first(), port.first());
     }
+
+    void unopenableLogIsToldOnceAndTheWindowRuns_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("missing directory") << m_dir.filePath(QStringLiteral("missing/traffic.jsonl"));
+        QTest::newRow("a directory") << m_dir.path();
+    }
+    void unopenableLogIsToldOnceAndTheWindowRuns()
+    {
+        QFETCH(QString, path);
+        StartWindow();
+        StartWindowTrafficLog(path);
+        QCOMPARE(Fixture().Messages().size(), 1);
+        QVERIFY2(Fixture().Messages().first().startsWith(QStringLiteral("Cannot open the traffic log %1").arg(path)),
+                 qPrintable(Fixture().Messages().first()));
+        QVERIFY(Fixture().Messages().first().endsWith(QStringLiteral("The window runs without a log.")));
+        QVERIFY(!g_trafficLog.IsOn());
+        Single().btnSend->click();
+        QTRY_COMPARE_WITH_TIMEOUT(Fixture().FrameTexts().size(), 1, kWaitMs);
+        QCOMPARE(Fixture().Messages().size(), 1);
+    }
+
+    void vanishedBoardGivesPortEventAndFailedSend()
+    {
+        QString strError;
+        QVERIFY2(g_trafficLog.Open(LogPath(), strError), qPrintable(strError));
+        StartWindow();
+        Fixture().Board().Vanish();
+        QTRY_VERIFY_WITH_TIMEOUT(!g_msComm.GetPortOpen(), kWaitMs);
+        Single().btnSend->click();
+        QTRY_COMPARE_WITH_TIMEOUT(ReadLogLines(LogPath()).Where("event", "verdict").size(), 1, kWaitMs);
+
+        const LogLines log = ReadLogLines(LogPath());
+        const QList<QJsonObject> port = log.Where("event", "port");
+        QCOMPARE(port.size(), 2);
+        QCOMPARE(port.last().value(QStringLiteral("state")).toString(), QStringLiteral("vanished"));
+        QVERIFY(!port.last().value(QStringLiteral("error")).toString().isEmpty());
+        QVERIFY(log.Where("dir", "tx").isEmpty());
+        const QJsonObject verdict = log.Where("event", "verdict").first();
+        QCOMPARE(verdict.value(QStringLiteral("kind")).toString(), QStringLiteral("point"));
+        QCOMPARE(verdict.value(QStringLiteral("result")).toString(), QStringLiteral("send_failed"));
+        QCOMPARE(verdict.value(QStringLiteral("error")).toString(), port.last().value(QStringLiteral("error")).toString());
+    }
 };
 
 QTEST_MAIN(TestTrafficLog)

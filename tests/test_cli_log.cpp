@@ -1,0 +1,109 @@
+// The tool's traffic log: what a run writes with --log, read back line by line.
+
+#include "support/cli_test.h"
+#include "support/log_lines.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestCliLog : public CliTest {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+    QString LogPath() const { return m_dir.filePath(QStringLiteral("traffic.jsonl")); }
+
+private Q_SLOTS:
+    void init() { QFile::remove(LogPath()); }
+
+    void logHoldsTheRun_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("lastRetry");
+        QTest::addColumn<QString>("result");
+        QTest::addColumn<int>("replies");
+        QTest::newRow("point acknowledged") << PointArguments("1", "100") << 0 << "point" << 0 << "ack" << 1;
+        QTest::newRow("point to a silent board") << QStringList{"--simulate-fault", "silent"} + PointArguments("1", "100")
+                                                 << 3 << "point" << 6 << "gave_up" << 0;
+        QTest::newRow("pause refused") << QStringList{"--simulate-fault", "refuse", "pause"} << 3 << "pause" << 9
+                                       << "refused" << 10;
+        QTest::newRow("close acknowledged") << QStringList{"close"} << 0 << "close" << 0 << "ack" << 1;
+    }
+    void logHoldsTheRun()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, kind);
+        QFETCH(int, lastRetry);
+        QFETCH(QString, result);
+        QFETCH(int, replies);
+        CliRun run;
+        RunSimulated(QStringList{QStringLiteral("--log"), LogPath()} + arguments, run);
+        QCOMPARE(run.nExitCode, exitCode);
+
+        const LogLines log = ReadLogLines(LogPath());
+        QVERIFY2(log.broken.isEmpty(), qPrintable(log.broken.join(u'\n')));
+        QVERIFY(log.bEndsWhole);
+        QStringList sent;
+        for (const QJsonObject& line : log.Where("dir", "tx")) {
+            sent.append(line.value(QStringLiteral("hex")).toString());
+            QCOMPARE(line.value(QStringLiteral("kind")).toString(), kind);
+            QCOMPARE(line.value(QStringLiteral("retry")).toInt(-1), sent.size() - 1);
+        }
+        QCOMPARE(sent, SentFrames(run.json));
+        QCOMPARE(log.Where("dir", "rx").size(), replies);
+
+        const QList<QJsonObject> verdicts = log.Where("event", "verdict");
+        QCOMPARE(verdicts.size(), 1);
+        QCOMPARE(verdicts.first().value(QStringLiteral("kind")).toString(), kind);
+        QCOMPARE(verdicts.first().value(QStringLiteral("retry")).toInt(-1), lastRetry);
+        QCOMPARE(verdicts.first().value(QStringLiteral("result")).toString(), result);
+        QCOMPARE(verdicts.first().value(QStringLiteral("frame")).toString(), sent.last());
+
+        const QList<QJsonObject> port = log.Where("event", "port");
+        QCOMPARE(port.size(), 2);
+        QCOMPARE(log.objects.first(), port.first());
+        QCOMPARE(port.first().value(QStringLiteral("state")).toString(), QStringLiteral("opened"));
+        QCOMPARE(log.objects.last(), port.last());
+        QCOMPARE(port.last().value(QStringLiteral("state")).toString(), QStringLiteral("closed"));
+        QCOMPARE(port.first().value(QStringLiteral("device")).toString(), run.json.value(QStringLiteral("port")).toString());
+    }
+
+    void logIsAppendedTo()
+    {
+        CliRun run;
+        RunSimulated({QStringLiteral("--log"), LogPath(), QStringLiteral("close")}, run);
+        RunSimulated({QStringLiteral("--log"), LogPath(), QStringLiteral("close")}, run);
+        QCOMPARE(ReadLogLines(LogPath()).Where("event", "verdict").size(), 2);
+    }
+
+    void unopenableLogEndsTheRunBeforeTheBoard_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("missing directory") << m_dir.filePath(QStringLiteral("missing/traffic.jsonl"));
+        QTest::newRow("a directory") << m_dir.path();
+    }
+    void unopenableLogEndsTheRunBeforeTheBoard()
+    {
+        QFETCH(QString, path);
+        CliRun run;
+        RunSimulated({QStringLiteral("--log"), path, QStringLiteral("close")}, run);
+        QCOMPARE(run.nExitCode, 2);
+        QVERIFY2(run.strErr.contains(QStringLiteral("Cannot open the traffic log %1").arg(path)), qPrintable(run.strErr));
+        QVERIFY(SentFrames(run.json).isEmpty());
+    }
+
+    void logNeedsAFile()
+    {
+        CliRun run;
+        RunSimulated({QStringLiteral("--log="), QStringLiteral("close")}, run);
+        QCOMPARE(run.nExitCode, 2);
+        QVERIFY(run.strErr.contains(QStringLiteral("--log needs a file")));
+    }
+};
+
+QTEST_MAIN(TestCliLog)
+#include "test_cli_log.moc"
