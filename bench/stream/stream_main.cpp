@@ -2,6 +2,8 @@
 // It starts the board as a process of its own, runs the real main window
 // against it and writes the figures, its CPU judged against the floors that
 // the same run measured before it.
+#include "serial/traffic_log.h"
+#include "stream/log_cost.h"
 #include "stream/stream_figures.h"
 #include "stream/stream_window.h"
 #include "support/probe_application.h"
@@ -35,8 +37,14 @@ int main(int argc, char* argv[])
                                                QStringLiteral("Figures file of bench_stream_floor."),
                                                QStringLiteral("file"));
     const QCommandLineOption outOption(QStringLiteral("out"), QStringLiteral("Figures file."), QStringLiteral("file"));
+    const QCommandLineOption logOption(QStringLiteral("log"), QStringLiteral("Run with the traffic log on, into file."),
+                                       QStringLiteral("file"));
+    const QCommandLineOption withoutLogOption(QStringLiteral("without-log"),
+                                              QStringLiteral("Figures file of the same stream without the log."),
+                                              QStringLiteral("file"));
     parser.addHelpOption();
-    parser.addOptions({boardOption, secondsOption, idleOption, displayFloorOption, serialFloorOption, outOption});
+    parser.addOptions({boardOption, secondsOption, idleOption, displayFloorOption, serialFloorOption, outOption,
+                       logOption, withoutLogOption});
     parser.process(app);
     const double dSeconds = qMax(2.0, parser.value(secondsOption).toDouble());
     const double dIdleSeconds = qMax(1.0, parser.value(idleOption).toDouble());
@@ -54,8 +62,13 @@ int main(int argc, char* argv[])
         return 1;
     }
 
-    WindowRecord record;
+    const QString strLog = parser.value(logOption);
     QString strError;
+    if (!strLog.isEmpty() && !g_trafficLog.Open(strLog, strError)) {
+        std::fprintf(stderr, "bench_stream: %s\n", qPrintable(strError));
+        return 1;
+    }
+    WindowRecord record;
     if (!RecordWindow(app, QString::fromLocal8Bit(portLine.mid(4)), dSeconds, dIdleSeconds, record, strError)) {
         std::fprintf(stderr, "bench_stream: %s\n", qPrintable(strError));
         board.kill();
@@ -72,8 +85,16 @@ int main(int argc, char* argv[])
     const StreamFloors floors{ReadFloorPercent(parser.value(displayFloorOption)),
                               ReadFloorPercent(parser.value(serialFloorOption))};
     QStringList notes;
-    const QList<Figure> figures = StreamFigures(record, log, floors, notes);
-    if (!WriteGroup(parser.value(outOption), QStringLiteral("report stream, %1 s").arg(dSeconds), figures, notes)) {
+    QList<Figure> figures = StreamFigures(record, log, floors, notes);
+    QString strGroup = QStringLiteral("report stream, %1 s").arg(dSeconds);
+    if (!strLog.isEmpty()) {
+        g_trafficLog.Close();
+        const int nBytesPerEvent = record.nReceiveEvents > 0 ? static_cast<int>(record.nBytesReceived / record.nReceiveEvents) : 4;
+        const double dPerEventNs = LogCostPerEventNs(strLog + QStringLiteral(".replay"), nBytesPerEvent);
+        figures += LogFigures(record, dSeconds, dPerEventNs, parser.value(withoutLogOption), notes);
+        strGroup += QStringLiteral(", with --log");
+    }
+    if (!WriteGroup(parser.value(outOption), strGroup, figures, notes)) {
         std::fprintf(stderr, "bench_stream: cannot write the figures\n");
         return 1;
     }

@@ -28,7 +28,7 @@ CFrameExchange::CFrameExchange(CommandPlan plan, int nTimeoutMsecs, CRunOutput& 
     m_timerLastAnswer.setSingleShot(true);
     m_timerLastAnswer.setInterval(m_plan.policy.nPeriodMsecs);
     connect(&m_timerDeadline, &QTimer::timeout, this, [this] {
-        m_watch.Conclude(m_watch.UnacknowledgedResult());
+        m_watch.Conclude(WatchResult::GaveUp);
         Finish(ExitCode::NoAcknowledgement,
                NoAcknowledgementText(QStringLiteral("no acknowledgement within %1 ms").arg(m_nTimeoutMsecs)));
     });

@@ -54,9 +54,6 @@ public:
     // concludes. Only the first conclusion after a frame counts.
     void AwaitLastAnswer();
     void Conclude(WatchResult result, const QString& strError = QString());
-    // Without an acknowledgement: refused when the last answer the watch
-    // tested was another reply, gave up when there was none.
-    WatchResult UnacknowledgedResult() const;
 
     bool IsRunning() const;
 
@@ -77,6 +74,9 @@ private:
     bool Resend();
     void End();
     void ConcludeFailure(const std::exception& error);
+    // Without an acknowledgement: refused when the last answer the watch
+    // tested was another reply, gave up when there was none.
+    WatchResult UnacknowledgedResult() const;
 
     const WatchPolicy m_policy;
     WatchCounters m_counters;
