@@ -8,8 +8,8 @@
 #include <optional>
 
 // The traffic log's own cost per receive event: events of nBytes replayed
-// into a log at strPath, one a turn of the event loop as in the stream, less
-// the same turns without the log. The stream's CPU varies more from run to
+// into a log at strPath, each with the turn that writes its line, less the
+// turns of the same events without the log. The stream's CPU varies more from run to
 // run than the log costs, so this is the figure the log is held to.
 double LogCostPerEventNs(const QString& strPath, int nBytes);
 

@@ -84,6 +84,7 @@ void CResendWatch::Write()
         m_bLastAnswerRefused = false;
     }
     m_nFrameRetry = nRetry;
+    // A composer that throws leaves no frame for the verdict to name.
     m_strFrame.clear();
     m_strFrame = m_compose(nRetry);
     m_write(m_strFrame);
