@@ -6,6 +6,7 @@
 #include "cli/exit_code.h"
 #include "cli/frame_exchange.h"
 #include "cli/monitor.h"
+#include "cli/receive_path.h"
 #include "cli/run_output.h"
 #include "serial/comm_error.h"
 
@@ -42,7 +43,15 @@ Outcome RunOnLink(const CliOptions& options, const std::optional<CommandPlan>& p
         CMonitor monitor(output);
         return RunToEnd(monitor, [&monitor, &options] { monitor.Start(options.durationMsecs); });
     }
-    CFrameExchange exchange(*plan, options.nTimeoutMsecs, output);
+    CFrameExchange exchange(plan->policy, plan->compose, options.nTimeoutMsecs);
+    CReceivePath receivePath;
+    QObject::connect(&exchange, &CFrameExchange::FrameWritten, &exchange,
+                     [&output](const QString& strFrame, int nRetry) { output.FrameSent(nRetry, strFrame); });
+    QObject::connect(&receivePath, &CReceivePath::Received, &exchange, [&output, &exchange](const QByteArray& bytes) {
+        output.Reply(bytes, std::nullopt);
+        exchange.OnReply();
+    });
+    QObject::connect(&receivePath, &CReceivePath::PortFailed, &exchange, &CFrameExchange::OnPortFailure);
     return RunToEnd(exchange, [&exchange] { exchange.Start(); });
 }
 

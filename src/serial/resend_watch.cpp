@@ -52,6 +52,7 @@ void CResendWatch::Write()
     QString strFrame = m_compose(nRetry);
     m_write(strFrame);
     m_nRepliesBeforeFrame = g_nReceiveEvents;
+    m_sinceFrame.start();
     // A waiting watch knows a reply to this frame from an empty text filled.
     if (!m_policy.bResendsOnSilence)
         g_strReply.clear();
@@ -63,8 +64,11 @@ void CResendWatch::OnTick()
 {
     if (m_pStopsOnTick)
         m_pStopsOnTick->Stop();
-    if (!m_policy.bResendsOnSilence && g_strReply.isEmpty())
+    if (!m_policy.bResendsOnSilence && g_strReply.isEmpty()) {
+        if (SilenceRanOut() && Resend())
+            GiveUpWhenSpent();
         return;
+    }
     // The board names no frame in its answer: only a reply that came after
     // this frame went out can answer it. A waiting watch emptied the text
     // with its frame, so a text there came after it.
@@ -81,11 +85,21 @@ void CResendWatch::OnTick()
             return;
         }
     }
+    GiveUpWhenSpent();
+    Q_EMIT Ticked();
+}
+
+bool CResendWatch::SilenceRanOut() const
+{
+    return m_policy.nSilenceMsecs > 0 && !m_counters.bDone && m_sinceFrame.hasExpired(m_policy.nSilenceMsecs);
+}
+
+void CResendWatch::GiveUpWhenSpent()
+{
     if (m_counters.nRetry >= m_policy.nMostResends) {
         End();
         Q_EMIT GaveUp();
     }
-    Q_EMIT Ticked();
 }
 
 bool CResendWatch::Resend()

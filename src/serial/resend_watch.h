@@ -2,6 +2,7 @@
 
 #include "serial/watch_policies.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -61,6 +62,8 @@ private:
     void OnTick();
     void Write();
     bool Resend();
+    bool SilenceRanOut() const;
+    void GiveUpWhenSpent();
     void End();
 
     const WatchPolicy m_policy;
@@ -71,4 +74,5 @@ private:
     CResendWatch* m_pStopsOnTick = nullptr;
     // g_nReceiveEvents when the last frame went out.
     quint64 m_nRepliesBeforeFrame = 0;
+    QElapsedTimer m_sinceFrame;
 };
