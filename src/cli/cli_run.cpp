@@ -8,6 +8,7 @@
 #include "cli/monitor.h"
 #include "cli/receive_path.h"
 #include "cli/run_output.h"
+#include "cli/serve_command.h"
 #include "serial/comm_error.h"
 
 #include <QEventLoop>
@@ -73,6 +74,8 @@ int RunCli(const QStringList& arguments)
             return 0;
         }
         output.SetCommand(options.strCommand);
+        if (options.strCommand == QLatin1String("serve"))
+            return RunServe(options, output);
         if (options.strCommand != QLatin1String("monitor"))
             plan = PlanCommand(options);
     } catch (const InputError& error) {
