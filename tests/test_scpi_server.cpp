@@ -132,10 +132,32 @@ const QString kNoError = QStringLiteral("0,\"No error\"");
 
 } // namespace
 
-class TestScpiServer : public QObject {
+class TestScpiServer : public CliTest {
     Q_OBJECT
 
 private Q_SLOTS:
+    void refusesWhereItCannotListen_data()
+    {
+        QTest::addColumn<QString>("listen");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no port") << "127.0.0.1" << "--listen needs HOST:PORT";
+        QTest::newRow("host name") << "example.org:5025" << "--listen needs HOST:PORT";
+        QTest::newRow("port too high") << "127.0.0.1:65536" << "--listen needs HOST:PORT";
+        QTest::newRow("address of no interface here") << "192.0.2.1:5025" << "Cannot listen on 192.0.2.1:5025";
+    }
+    void refusesWhereItCannotListen()
+    {
+        QFETCH(QString, listen);
+        QFETCH(QString, message);
+        CliRun run;
+        Run({QStringLiteral("--simulate"), QStringLiteral("serve"), QStringLiteral("--listen"), listen}, run);
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(run.nExitCode, 2);
+        QVERIFY2(run.strErr.contains(message), qPrintable(run.strErr));
+        QVERIFY(!run.strOut.contains(QLatin1String("listening on")));
+    }
+
     void identifiesItself()
     {
         ServerProcess server;

@@ -61,14 +61,18 @@ void CScpiClient::MessageDone()
 
 void CScpiClient::ReadMessages()
 {
+    // Read into one buffer, so that a flood of bytes allocates nothing.
+    char buffer[kMostLineBytes + 1];
     while (m_nWaiting < kMostWaitingMessages && m_pSocket->bytesAvailable() > 0) {
-        const QByteArray piece = m_pSocket->readLine(kMostLineBytes + 1 - m_line.size());
-        const bool bEnded = piece.endsWith('\n');
+        const qint64 nRead = m_pSocket->readLine(buffer, sizeof buffer - m_line.size());
+        if (nRead <= 0)
+            break;
+        const bool bEnded = buffer[nRead - 1] == '\n';
         if (m_bDiscarding) {
             m_bDiscarding = !bEnded;
             continue;
         }
-        m_line += piece;
+        m_line.append(buffer, nRead);
         if (bEnded) {
             TakeLine(std::exchange(m_line, QByteArray()));
         } else if (m_line.size() >= kMostLineBytes) {

@@ -58,16 +58,17 @@ int RunServe(const CliOptions& options, CRunOutput& output)
         return output.Finish(ExitCode::BadInput, QString::fromStdString(error.what()));
     }
     CBoardLink link;
+    CInstrumentState state;
+    CScpiServer server(state);
+    // An address it cannot have never touches the port.
+    if (!server.Listen(listen.address, listen.nPort)) {
+        return output.Finish(ExitCode::BadInput,
+                             QStringLiteral("Cannot listen on %1: %2.").arg(options.strListen, server.ErrorText()));
+    }
     try {
         link.Open(options, output);
     } catch (const CommError& error) {
         return output.Finish(ExitCode::PortFailure, QString::fromStdString(error.what()));
-    }
-    CInstrumentState state;
-    CScpiServer server(state);
-    if (!server.Listen(listen.address, listen.nPort)) {
-        return output.Finish(ExitCode::BadInput,
-                             QStringLiteral("Cannot listen on %1: %2.").arg(options.strListen, server.ErrorText()));
     }
     if (link.HasBoard()) {
         QObject::connect(link.Board(), &CVirtualBoard::FrameReceived, &server,
