@@ -313,6 +313,20 @@ private Q_SLOTS:
         QCOMPARE(Query(*pNext, "SYST:ERR?"), kNoError);
     }
 
+    void clientThatNeverReadsHoldsNobodyBack()
+    {
+        ServerProcess server;
+        auto pDeaf = Connected(server.Port());
+        pDeaf->setReadBufferSize(1024);
+        QByteArray queries;
+        for (int i = 0; i < 400000; ++i)
+            queries += "*IDN?\n";
+        pDeaf->write(queries);
+        auto pNext = Connected(server.Port());
+        QCOMPARE(Query(*pNext, "*IDN?"), kIdentity);
+        QCOMPARE(Answer(*pDeaf), kIdentity);
+    }
+
     void clientLeavingMidCommand_data()
     {
         QTest::addColumn<QStringList>("boardOptions");

@@ -27,6 +27,10 @@ CScpiClient::CScpiClient(QTcpSocket* pSocket, int nNumber, QObject* pParent)
     // An answer is one small write that a client waits for.
     m_pSocket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     connect(m_pSocket, &QTcpSocket::readyRead, this, &CScpiClient::ReadMessages);
+    connect(m_pSocket, &QTcpSocket::bytesWritten, this, [this] {
+        if (m_pSocket->bytesToWrite() == 0)
+            ReadMessages();
+    });
     connect(m_pSocket, &QTcpSocket::disconnected, this, [this] { Q_EMIT Left(this); });
 }
 
@@ -59,11 +63,16 @@ void CScpiClient::MessageDone()
         QMetaObject::invokeMethod(this, &CScpiClient::ReadMessages, Qt::QueuedConnection);
 }
 
+bool CScpiClient::IsReadable() const
+{
+    return m_nWaiting < kMostWaitingMessages && m_pSocket->bytesToWrite() < kMostUnsentBytes;
+}
+
 void CScpiClient::ReadMessages()
 {
     // Read into one buffer, so that a flood of bytes allocates nothing.
     char buffer[kMostLineBytes + 1];
-    while (m_nWaiting < kMostWaitingMessages && m_pSocket->bytesAvailable() > 0) {
+    while (IsReadable() && m_pSocket->bytesAvailable() > 0) {
         const qint64 nRead = m_pSocket->readLine(buffer, sizeof buffer - m_line.size());
         if (nRead <= 0)
             break;

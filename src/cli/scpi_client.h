@@ -22,6 +22,9 @@ public:
     // Messages of one client waiting in the server's queue. Beyond it the
     // client is not read, and TCP holds its sender back.
     static constexpr int kMostWaitingMessages = 16;
+    // Answers not yet taken by a client that does not read; beyond it the
+    // client is not read either.
+    static constexpr qint64 kMostUnsentBytes = 64 * 1024;
 
     // Takes the socket over.
     CScpiClient(QTcpSocket* pSocket, int nNumber, QObject* pParent);
@@ -41,6 +44,7 @@ Q_SIGNALS:
     void Left(CScpiClient* pClient);
 
 private:
+    bool IsReadable() const;
     void ReadMessages();
     void TakeLine(QByteArray line);
     void Queue(const QByteArray& message, bool bTooLong);

@@ -102,28 +102,30 @@ QString CScpiServer::ListeningText() const
 void CScpiServer::Close()
 {
     m_server.close();
-    for (CScpiClient* pClient : findChildren<CScpiClient*>(QString(), Qt::FindDirectChildrenOnly))
+    for (CScpiClient* pClient : std::exchange(m_clients, {})) {
+        Log(QStringLiteral("client %1 left").arg(pClient->Number()));
         delete pClient;
+    }
 }
 
 void CScpiServer::OnNewConnection()
 {
     while (QTcpSocket* pSocket = m_server.nextPendingConnection()) {
-        if (m_nClients >= kMostClients) {
+        if (m_clients.size() >= kMostClients) {
             Log(QStringLiteral("refused %1:%2, %3 clients connected")
                     .arg(pSocket->peerAddress().toString())
                     .arg(pSocket->peerPort())
-                    .arg(m_nClients));
+                    .arg(m_clients.size()));
             pSocket->abort();
             pSocket->deleteLater();
             continue;
         }
         auto* pClient = new CScpiClient(pSocket, m_nNextClient++, this);
-        ++m_nClients;
+        m_clients.append(pClient);
         Log(QStringLiteral("client %1 connected from %2").arg(pClient->Number()).arg(pClient->PeerText()));
         connect(pClient, &CScpiClient::MessageReceived, this, &CScpiServer::OnMessage);
         connect(pClient, &CScpiClient::Left, this, [this](CScpiClient* pLeaving) {
-            --m_nClients;
+            m_clients.removeOne(pLeaving);
             Log(QStringLiteral("client %1 left").arg(pLeaving->Number()));
             pLeaving->deleteLater();
         });

@@ -69,6 +69,7 @@ private:
     FrameKind m_exchangeKind = FrameKind::Point;
     QString m_strLastFrame;
     bool m_bRunningQueue = false;
-    int m_nClients = 0;
+    // Connected, not yet left.
+    QList<CScpiClient*> m_clients;
     int m_nNextClient = 1;
 };
