@@ -192,6 +192,39 @@ private Q_SLOTS:
                  QStringLiteral("-113,\"Undefined header\";-222,\"Data out of range\";0,\"No error\""));
     }
 
+    // Every error the core or the server queues, with its event bit.
+    void errorEntries_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<int>("eventStatus");
+        QTest::newRow("-102") << 0 << "-102,\"Syntax error\"" << 32;
+        QTest::newRow("-104") << 1 << "-104,\"Data type error\"" << 32;
+        QTest::newRow("-113") << 2 << "-113,\"Undefined header\"" << 32;
+        QTest::newRow("-221") << 3 << "-221,\"Settings conflict\"" << 16;
+        QTest::newRow("-222") << 4 << "-222,\"Data out of range\"" << 16;
+        QTest::newRow("-223") << 5 << "-223,\"Too much data\"" << 16;
+        QTest::newRow("-224") << 6 << "-224,\"Illegal parameter value\"" << 16;
+        QTest::newRow("-240") << 7 << "-240,\"Hardware error;board did not acknowledge\"" << 16;
+        QTest::newRow("-241") << 8 << "-241,\"Hardware missing\"" << 16;
+        QTest::newRow("-350") << 9 << "-350,\"Queue overflow\"" << 8;
+    }
+    void errorEntries()
+    {
+        QFETCH(int, index);
+        QFETCH(QString, entry);
+        QFETCH(int, eventStatus);
+        const ScpiError all[] = {kSyntaxError, kDataTypeError, kUndefinedHeader, kSettingsConflict,
+                                 kDataOutOfRange, kTooMuchData, kIllegalParameterValue, kBoardDidNotAcknowledge,
+                                 kHardwareMissing, kQueueOverflow};
+        CErrorQueue errors;
+        errors.Push(all[index]);
+        QCOMPARE(errors.StatusByte(), 4 | 32);
+        QCOMPARE(errors.TakeEventStatus(), eventStatus);
+        QCOMPARE(errors.TakeNext(), entry);
+        QCOMPARE(errors.StatusByte(), 0);
+    }
+
     void queueOverflowKeepsTheOldest()
     {
         CErrorQueue errors;
