@@ -184,6 +184,7 @@ private Q_SLOTS:
         QTest::newRow("step within 2 % below a label") << QByteArray("SWE:STEP 956.5 kHz");
         QTest::newRow("step within 2 % above an exact value") << QByteArray("SWE:STEP 996000");
         QTest::newRow("dwell 0.1 ns off a count") << QByteArray("SWE:DWEL 100.1 ns");
+        QTest::newRow("dwell just short of one count") << QByteArray("SWE:DWEL 19.95 ns");
         QTest::newRow("longest dwell") << QByteArray("SWE:DWEL 0.99999998 s");
         QTest::newRow("start 400 MHz") << QByteArray("FREQ:STAR 400e6");
     }

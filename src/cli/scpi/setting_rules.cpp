@@ -80,7 +80,8 @@ std::optional<ScpiError> CheckStep(const DecimalValue& value)
     return dHertz < dLowest || dHertz > dHighest ? kDataOutOfRange : kIllegalParameterValue;
 }
 
-// The nearest count, none for a value no count comes near.
+// The nearest count, none for a value no count comes near. The range is
+// judged on it: 19.95 ns is one count, 5 ns is none.
 std::optional<long long> NearestDwellCount(const DecimalValue& dwell)
 {
     const double dNanoseconds = ToDouble(Scaled(dwell, 9));
