@@ -22,6 +22,9 @@ public:
     int TakeEventStatus();
     // *STB?: the status byte, with the error queue bit set while entries wait.
     int StatusByte() const;
+    // *OPC: commands run one at a time, so every earlier one has finished.
+    void OperationComplete();
+    int Size() const;
 
 private:
     QList<ScpiError> m_errors;

@@ -1,9 +1,12 @@
 #pragma once
 
 #include "cli/scpi/board_request.h"
+#include "cli/scpi/header_pattern.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -25,4 +28,13 @@ public:
     // The answers to the message's queries joined by ';', without the
     // newline; empty when it held no query.
     QString Response() const;
+
+private:
+    CInstrumentState& m_state;
+    CErrorQueue& m_errors;
+    QList<QByteArray> m_units;
+    int m_nNextUnit = 0;
+    HeaderPath m_path;
+    QStringList m_answers;
+    std::optional<FrameKind> m_awaited;
 };
