@@ -181,6 +181,9 @@ private Q_SLOTS:
         QTest::newRow("port and simulate") << QStringList{"--port", "/dev/null", "close"} << "exclude each other";
         QTest::newRow("unknown fault") << QStringList{"--simulate-fault", "slow", "close"} << "silent or refuse";
         QTest::newRow("timeout 0") << QStringList{"--timeout", "0", "close"} << "--timeout needs a whole number";
+        QTest::newRow("listen without serve") << QStringList{"close", "--listen", "127.0.0.1:5025"}
+                                              << "--listen does not go with close";
+        QTest::newRow("json with serve") << QStringList{"serve"} << "--json does not go with serve";
     }
     void badInputIsRefused()
     {

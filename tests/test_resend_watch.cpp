@@ -18,8 +18,15 @@ WatchPolicy Shortened(WatchPolicy policy)
     return policy;
 }
 
+// A policy by name; "... with a silence limit" counts three periods without
+// any reply as a refusal.
 WatchPolicy PolicyNamed(const QString& strName)
 {
+    if (strName.endsWith(QLatin1String(" with a silence limit"))) {
+        WatchPolicy policy = PolicyNamed(strName.section(QLatin1Char(' '), 0, 0));
+        policy.nSilenceMsecs = 3 * kPeriodMs;
+        return policy;
+    }
     if (strName == QLatin1String("point"))
         return Shortened(kPointWatchPolicy);
     if (strName == QLatin1String("close"))
@@ -110,6 +117,16 @@ private Q_SLOTS:
         QTest::newRow("sweep, silent: waits") << "sweep" << "" << Counts(0, 0) << 0 << 0 << true;
         QTest::newRow("sweep, refused then silent") << "sweep" << "RR" << Counts(0, 2) << 0 << 0 << true;
         QTest::newRow("sweep, refused throughout") << "sweep" << "RRRRRRRRRRR" << Counts(0, 9) << 0 << 1 << false;
+        QTest::newRow("sweep, silence limit: silent") << "sweep with a silence limit" << "" << Counts(0, 9) << 0 << 1
+                                                      << false;
+        QTest::newRow("sweep, silence limit: silent twice") << "sweep with a silence limit" << "SSA" << Counts(0, 2)
+                                                            << 1 << 0 << true;
+        QTest::newRow("sweep, silence limit: silent and refused") << "sweep with a silence limit" << "SRSA"
+                                                                  << Counts(0, 3) << 1 << 0 << true;
+        QTest::newRow("point, silence limit: resends as before") << "point with a silence limit" << "" << Counts(0, 6)
+                                                                 << 0 << 1 << false;
+        QTest::newRow("close, silence limit: resends as before") << "close with a silence limit" << "RA"
+                                                                 << QStringList(2, "00") << 1 << 0 << false;
     }
     void answersAndResends()
     {

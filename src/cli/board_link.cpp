@@ -68,6 +68,11 @@ bool CBoardLink::HasBoard() const
     return m_pBoard != nullptr;
 }
 
+CVirtualBoard* CBoardLink::Board() const
+{
+    return m_pBoard.get();
+}
+
 QStringList CBoardLink::BoardFrames(int nExpected)
 {
     if (m_pBoard->Frames().size() < nExpected) {

@@ -22,6 +22,8 @@ public:
     void Open(const CliOptions& options, CRunOutput& output);
 
     bool HasBoard() const;
+    // The virtual board, when there is one.
+    CVirtualBoard* Board() const;
     // Hex texts of the frames the virtual board received, once it has taken
     // in nExpected of them or a short while has passed.
     QStringList BoardFrames(int nExpected);

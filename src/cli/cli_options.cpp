@@ -13,12 +13,24 @@ struct OptionRule {
 };
 
 constexpr OptionRule kOptions[] = {
-    {"port", true, nullptr},         {"simulate", false, nullptr},      {"json", false, nullptr},
-    {"timeout", true, nullptr},      {"simulate-fault", true, nullptr}, {"simulate-send", true, nullptr},
-    {"help", false, nullptr},        {"version", false, nullptr},       {"amplitude", true, "point sweep"},
-    {"frequency", true, "point"},    {"start", true, "sweep"},          {"end", true, "sweep"},
-    {"step", true, "sweep"},         {"interval", true, "sweep"},       {"circular", false, "sweep"},
-    {"duration", true, "monitor"},   {"log", true, nullptr},
+    {"port", true, nullptr},
+    {"simulate", false, nullptr},
+    {"json", false, "point sweep pause continue close monitor"},
+    {"timeout", true, "point sweep pause continue close monitor"},
+    {"simulate-fault", true, nullptr},
+    {"simulate-send", true, nullptr},
+    {"help", false, nullptr},
+    {"version", false, nullptr},
+    {"amplitude", true, "point sweep"},
+    {"frequency", true, "point"},
+    {"start", true, "sweep"},
+    {"end", true, "sweep"},
+    {"step", true, "sweep"},
+    {"interval", true, "sweep"},
+    {"circular", false, "sweep"},
+    {"duration", true, "monitor"},
+    {"listen", true, "serve"},
+    {"log", true, nullptr},
 };
 
 struct CommandRule {
@@ -33,6 +45,7 @@ constexpr CommandRule kCommands[] = {
     {"continue", ""},
     {"close", ""},
     {"monitor", ""},
+    {"serve", ""},
 };
 
 const OptionRule* FindOption(const QString& strName)
@@ -185,6 +198,8 @@ void ParseCommandLine(const QStringList& arguments, CliOptions& options)
     if (bSend)
         options.boardSends = ReadBoardBytes(given.value(QStringLiteral("simulate-send")));
 
+    if (given.contains(QStringLiteral("listen")))
+        options.strListen = given.value(QStringLiteral("listen"));
     options.bCircular = given.contains(QStringLiteral("circular"));
     for (const char* pszValue : {"amplitude", "frequency", "start", "end", "step", "interval"}) {
         const QString strName = QString::fromLatin1(pszValue);
@@ -200,7 +215,7 @@ QString HelpText()
         "                   COMMAND [OPTIONS]\n"
         "\n"
         "Sends one command to the signal-source board and resends it until the board\n"
-        "acknowledges, as the control panel does.\n"
+        "acknowledges, as the control panel does, or serves SCPI for other programs.\n"
         "\n"
         "Commands:\n"
         "  point --amplitude V --frequency MHz\n"
@@ -217,15 +232,21 @@ QString HelpText()
         "  monitor [--duration MS]\n"
         "        Print what the board sends, with the frequency of each report, for\n"
         "        MS milliseconds or until interrupted.\n"
+        "  serve [--listen HOST:PORT]\n"
+        "        Hold the port and serve SCPI over TCP, one message a line (VISA's\n"
+        "        TCPIP::HOST::PORT::SOCKET), until interrupted. HOST:PORT defaults to\n"
+        "        127.0.0.1:5025, this machine only; 0.0.0.0:5025 opens it to the\n"
+        "        network, port 0 takes a free one. Logs clients and frame exchanges.\n"
         "\n"
         "Options:\n"
         "  --port DEVICE   The board's serial device; without it and --simulate, the\n"
         "                  first serial port the system reports.\n"
         "  --simulate      Run against a virtual board on a pseudo-terminal and show\n"
         "                  the frames it received.\n"
-        "  --json          Print one JSON object with the frames, replies and result.\n"
+        "  --json          Print one JSON object with the frames, replies and result\n"
+        "                  (not with serve).\n"
         "  --timeout MS    Stop waiting for the acknowledgement after MS milliseconds\n"
-        "                  (default 2000).\n"
+        "                  (default 2000; not with serve).\n"
         "  --log FILE      Append every frame, reply, verdict and port event to FILE,\n"
         "                  one JSON object a line.\n"
         "  -h, --help      Show this text.\n"
@@ -237,6 +258,6 @@ QString HelpText()
         "  --simulate-send HEX\n"
         "                  The virtual board sends these bytes first, such as 19999999.\n"
         "\n"
-        "Exit status: 0 acknowledged (monitor: done), 2 bad input or a log file that\n"
-        "cannot be opened, 3 the board never acknowledged, 4 the serial port failed.\n");
+        "Exit status: 0 acknowledged (monitor, serve: done), 2 bad input or a log file\n"
+        "that cannot be opened, 3 the board never acknowledged, 4 the serial port failed.\n");
 }

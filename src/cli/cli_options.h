@@ -19,6 +19,8 @@ struct CliOptions {
     bool bVersion = false;
     int nTimeoutMsecs = 2000;
     std::optional<int> durationMsecs;
+    // HOST:PORT the server listens on; other machines only when asked for.
+    QString strListen = QStringLiteral("127.0.0.1:5025");
     // Test knobs of the simulated board.
     QString strFault;
     QByteArray boardSends;

@@ -6,7 +6,9 @@
 #include "cli/exit_code.h"
 #include "cli/frame_exchange.h"
 #include "cli/monitor.h"
+#include "cli/receive_path.h"
 #include "cli/run_output.h"
+#include "cli/serve_command.h"
 #include "serial/comm_error.h"
 #include "serial/traffic_log.h"
 
@@ -43,7 +45,15 @@ Outcome RunOnLink(const CliOptions& options, const std::optional<CommandPlan>& p
         CMonitor monitor(output);
         return RunToEnd(monitor, [&monitor, &options] { monitor.Start(options.durationMsecs); });
     }
-    CFrameExchange exchange(*plan, options.nTimeoutMsecs, output);
+    CFrameExchange exchange(plan->policy, plan->compose, options.nTimeoutMsecs);
+    CReceivePath receivePath;
+    QObject::connect(&exchange, &CFrameExchange::FrameWritten, &exchange,
+                     [&output](const QString& strFrame, int nRetry) { output.FrameSent(nRetry, strFrame); });
+    QObject::connect(&receivePath, &CReceivePath::Received, &exchange, [&output, &exchange](const QByteArray& bytes) {
+        output.Reply(bytes, std::nullopt);
+        exchange.OnReply();
+    });
+    QObject::connect(&receivePath, &CReceivePath::PortFailed, &exchange, &CFrameExchange::OnPortFailure);
     return RunToEnd(exchange, [&exchange] { exchange.Start(); });
 }
 
@@ -87,12 +97,17 @@ int RunCli(const QStringList& arguments)
             return 0;
         }
         output.SetCommand(options.strCommand);
-        if (options.strCommand != QLatin1String("monitor"))
+        if (options.strCommand != QLatin1String("monitor") && options.strCommand != QLatin1String("serve"))
             plan = PlanCommand(options);
         OpenLog(options.strLogPath);
     } catch (const InputError& error) {
         output.SetCommand(options.strCommand);
         return output.Finish(ExitCode::BadInput, QString::fromStdString(error.what()));
+    }
+    if (options.strCommand == QLatin1String("serve")) {
+        const int nStatus = RunServe(options, output);
+        g_trafficLog.Close();
+        return nStatus;
     }
     if (plan) {
         for (const QString& strNotice : plan->notices)

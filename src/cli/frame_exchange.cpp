@@ -1,10 +1,8 @@
 #include "cli/frame_exchange.h"
 
-#include "cli/run_output.h"
 #include "protocol/frame.h"
 #include "protocol/reply_text.h"
 #include "serial/comm_error.h"
-#include "serial/ms_comm.h"
 #include "serial/reply_state.h"
 #include "serial/send_frame.h"
 
@@ -12,21 +10,25 @@
 
 namespace {
 
-// More than one event can bring: the input buffer holds 1024.
-constexpr qsizetype kMostReplyBytes = 2048;
+// The time the watch would have given the last frame's answer before
+// resending: a waiting watch's silence limit, or one period.
+int LastAnswerMsecs(const WatchPolicy& policy)
+{
+    if (!policy.bResendsOnSilence && policy.nSilenceMsecs > 0)
+        return policy.nSilenceMsecs;
+    return policy.nPeriodMsecs;
+}
 
 } // namespace
 
-CFrameExchange::CFrameExchange(CommandPlan plan, int nTimeoutMsecs, CRunOutput& output)
-    : m_plan(std::move(plan))
-    , m_nTimeoutMsecs(nTimeoutMsecs)
-    , m_output(output)
-    , m_watch(m_plan.policy, {m_nRetry, m_bDone, m_bRetrying}, m_plan.compose, SendFrame)
+CFrameExchange::CFrameExchange(const WatchPolicy& policy, CResendWatch::Composer compose, int nTimeoutMsecs)
+    : m_nTimeoutMsecs(nTimeoutMsecs)
+    , m_watch(policy, {m_nRetry, m_bDone, m_bRetrying}, std::move(compose), SendFrame)
 {
     m_watch.AwaitLastAnswer();
     m_timerDeadline.setSingleShot(true);
     m_timerLastAnswer.setSingleShot(true);
-    m_timerLastAnswer.setInterval(m_plan.policy.nPeriodMsecs);
+    m_timerLastAnswer.setInterval(LastAnswerMsecs(policy));
     connect(&m_timerDeadline, &QTimer::timeout, this, [this] {
         m_watch.Conclude(WatchResult::GaveUp);
         Finish(ExitCode::NoAcknowledgement,
@@ -34,27 +36,27 @@ CFrameExchange::CFrameExchange(CommandPlan plan, int nTimeoutMsecs, CRunOutput& 
     });
     connect(&m_timerLastAnswer, &QTimer::timeout, this, [this] {
         m_watch.Conclude(g_nReceiveEvents != m_nRepliesBeforeLastAnswer ? WatchResult::Refused : WatchResult::GaveUp);
-        Finish(ExitCode::NoAcknowledgement, NoAcknowledgementText(QStringLiteral("%1 resends unanswered").arg(m_output.FramesSent() - 1)));
+        Finish(ExitCode::NoAcknowledgement,
+               NoAcknowledgementText(QStringLiteral("%1 resends unanswered").arg(m_nFramesSent - 1)));
     });
-    connect(&m_watch, &CResendWatch::FrameWritten, this,
-            [this](const QString& strFrame, int nRetry) { m_output.FrameSent(nRetry, strFrame); });
+    connect(&m_watch, &CResendWatch::FrameWritten, this, [this](const QString& strFrame, int nRetry) {
+        ++m_nFramesSent;
+        Q_EMIT FrameWritten(strFrame, nRetry);
+    });
     connect(&m_watch, &CResendWatch::Acknowledged, this, [this] { Finish(ExitCode::Success, QString()); });
-    connect(&m_watch, &CResendWatch::GaveUp, this, &CFrameExchange::OnGaveUp);
+    connect(&m_watch, &CResendWatch::GaveUp, this, [this] {
+        m_nRepliesBeforeLastAnswer = g_nReceiveEvents;
+        m_timerLastAnswer.start();
+    });
     connect(&m_watch, &CResendWatch::SendFailed, this, [this](const QString& strWhy, bool bPortFault) {
         Finish(bPortFault ? ExitCode::PortFailure : ExitCode::BadInput, strWhy);
-    });
-    connect(&g_msComm, &CMSComm::OnComm, this, [this] {
-        try {
-            OnComm();
-        } catch (const CommError& error) {
-            Finish(ExitCode::PortFailure, QString::fromStdString(error.what()));
-        }
     });
 }
 
 void CFrameExchange::Start()
 {
-    m_timerDeadline.start(m_nTimeoutMsecs);
+    if (m_nTimeoutMsecs > 0)
+        m_timerDeadline.start(m_nTimeoutMsecs);
     try {
         m_watch.Send();
     } catch (const CommError& error) {
@@ -64,18 +66,10 @@ void CFrameExchange::Start()
     }
 }
 
-void CFrameExchange::OnComm()
+void CFrameExchange::OnReply()
 {
     if (m_bFinished)
         return;
-    const short nEvent = g_msComm.GetCommEvent();
-    if (nEvent == CMSComm::kEventDisconnected || nEvent == CMSComm::kEventPortError) {
-        Finish(ExitCode::PortFailure, g_msComm.LastEventText());
-        return;
-    }
-    if (nEvent != CMSComm::kEventReceive)
-        return;
-    m_output.Reply(TakeReceivedReply(kMostReplyBytes), std::nullopt);
     m_strLastReply = g_strReply;
     if (m_timerLastAnswer.isActive() && IsAcknowledgement(g_strReply)) {
         m_watch.Conclude(WatchResult::Ack);
@@ -83,10 +77,14 @@ void CFrameExchange::OnComm()
     }
 }
 
-void CFrameExchange::OnGaveUp()
+void CFrameExchange::OnPortFailure(const QString& strWhy)
 {
-    m_nRepliesBeforeLastAnswer = g_nReceiveEvents;
-    m_timerLastAnswer.start();
+    Finish(ExitCode::PortFailure, strWhy);
+}
+
+int CFrameExchange::FramesSent() const
+{
+    return m_nFramesSent;
 }
 
 void CFrameExchange::Finish(ExitCode code, const QString& strMessage)
@@ -106,6 +104,6 @@ QString CFrameExchange::NoAcknowledgementText(const QString& strWhy) const
                                                      : QStringLiteral("last reply %1").arg(m_strLastReply.trimmed());
     return QStringLiteral("The board did not acknowledge: %1 (frames sent: %2, %3).")
         .arg(strWhy)
-        .arg(m_output.FramesSent())
+        .arg(m_nFramesSent)
         .arg(strLast);
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "cli/command_plan.h"
 #include "cli/exit_code.h"
 #include "serial/resend_watch.h"
 
@@ -8,32 +7,34 @@
 #include <QString>
 #include <QTimer>
 
-class CRunOutput;
-
-// Sends a command's frame over g_msComm through the watch the window uses
-// for that frame, until the board acknowledges, the resends are spent or the
-// time is up. What the tool adds: a script learns the outcome, so the last
-// frame gets one period for its answer before the run counts as refused.
+// Sends one frame over g_msComm through the watch the window uses for that
+// frame, until the board acknowledges, the resends are spent or the time is
+// up. What a program adds to the window's watch: it must learn the outcome,
+// so the last frame gets its answer's time before the exchange counts as
+// refused, and an acknowledgement ends the exchange.
 class CFrameExchange : public QObject {
     Q_OBJECT
 
 public:
-    CFrameExchange(CommandPlan plan, int nTimeoutMsecs, CRunOutput& output);
+    // nTimeoutMsecs 0: no deadline beyond the watch's own resends.
+    CFrameExchange(const WatchPolicy& policy, CResendWatch::Composer compose, int nTimeoutMsecs = 0);
 
     void Start();
+    // After every receive event the receive path took in.
+    void OnReply();
+    void OnPortFailure(const QString& strWhy);
+
+    int FramesSent() const;
 
 Q_SIGNALS:
+    void FrameWritten(const QString& strFrame, int nRetry);
     void Finished(ExitCode code, const QString& strMessage);
 
 private:
-    void OnComm();
-    void OnGaveUp();
     void Finish(ExitCode code, const QString& strMessage);
     QString NoAcknowledgementText(const QString& strWhy) const;
 
-    CommandPlan m_plan;
     int m_nTimeoutMsecs;
-    CRunOutput& m_output;
     int m_nRetry = 0;
     bool m_bDone = false;
     bool m_bRetrying = false;
@@ -43,5 +44,6 @@ private:
     QString m_strLastReply;
     // Any reply after the last frame answers it; an acknowledgement ends the run at once.
     quint64 m_nRepliesBeforeLastAnswer = 0;
+    int m_nFramesSent = 0;
     bool m_bFinished = false;
 };

@@ -2,6 +2,7 @@
 
 #include "cli/exit_code.h"
 #include "cli/interrupt_watch.h"
+#include "cli/receive_path.h"
 
 #include <QObject>
 #include <QString>
@@ -25,10 +26,10 @@ Q_SIGNALS:
     void Finished(ExitCode code, const QString& strMessage);
 
 private:
-    void OnComm();
     void Finish(ExitCode code, const QString& strMessage);
 
     CRunOutput& m_output;
+    CReceivePath m_receivePath;
     QTimer m_timerDuration;
     CInterruptWatch m_interruptWatch;
     bool m_bFinished = false;

@@ -26,7 +26,9 @@ QString ResultText(ExitCode code, const QString& strCommand)
 {
     switch (code) {
     case ExitCode::Success:
-        return strCommand == QLatin1String("monitor") ? QStringLiteral("done") : QStringLiteral("acknowledged");
+        return strCommand == QLatin1String("monitor") || strCommand == QLatin1String("serve")
+                   ? QStringLiteral("done")
+                   : QStringLiteral("acknowledged");
     case ExitCode::BadInput:
         return QStringLiteral("bad input");
     case ExitCode::NoAcknowledgement:
@@ -98,7 +100,12 @@ void CRunOutput::BoardReceived(const QStringList& frames)
     if (m_bJson)
         return;
     for (const QString& strFrame : frames)
-        PrintToStderr(QStringLiteral("board received %1").arg(strFrame));
+        BoardFrame(strFrame);
+}
+
+void CRunOutput::BoardFrame(const QString& strFrame)
+{
+    PrintToStderr(QStringLiteral("board received %1").arg(strFrame));
 }
 
 int CRunOutput::FramesSent() const

@@ -22,6 +22,8 @@ public:
     void FrameSent(int nRetry, const QString& strFrame);
     void Reply(const QByteArray& bytes, std::optional<float> frequencyMHz);
     void BoardReceived(const QStringList& frames);
+    // One frame, shown as the board takes it in.
+    void BoardFrame(const QString& strFrame);
     int FramesSent() const;
 
     // Prints the result and returns the exit status.

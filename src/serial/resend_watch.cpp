@@ -89,6 +89,7 @@ void CResendWatch::Write()
     m_strFrame = m_compose(nRetry);
     m_write(m_strFrame);
     m_nRepliesBeforeFrame = g_nReceiveEvents;
+    m_sinceFrame.start();
     // A waiting watch knows a reply to this frame from an empty text filled.
     if (!m_policy.bResendsOnSilence)
         g_strReply.clear();
@@ -100,8 +101,12 @@ void CResendWatch::OnTick()
 {
     if (m_pStopsOnTick)
         m_pStopsOnTick->Stop();
-    if (!m_policy.bResendsOnSilence && g_strReply.isEmpty())
+    if (!m_policy.bResendsOnSilence && g_strReply.isEmpty()) {
+        m_bLastAnswerRefused = false;
+        if (SilenceRanOut() && Resend())
+            GiveUpWhenSpent();
         return;
+    }
     // The board names no frame in its answer: only a reply that came after
     // this frame went out can answer it. A waiting watch emptied the text
     // with its frame, so a text there came after it.
@@ -121,13 +126,23 @@ void CResendWatch::OnTick()
                 return;
         }
     }
+    GiveUpWhenSpent();
+    Q_EMIT Ticked();
+}
+
+bool CResendWatch::SilenceRanOut() const
+{
+    return m_policy.nSilenceMsecs > 0 && !m_counters.bDone && m_sinceFrame.hasExpired(m_policy.nSilenceMsecs);
+}
+
+void CResendWatch::GiveUpWhenSpent()
+{
     if (m_counters.nRetry >= m_policy.nMostResends) {
         End();
         if (!m_bAwaitsLastAnswer)
             Conclude(UnacknowledgedResult());
         Q_EMIT GaveUp();
     }
-    Q_EMIT Ticked();
 }
 
 bool CResendWatch::Resend()

@@ -3,6 +3,7 @@
 #include "serial/traffic_log.h"
 #include "serial/watch_policies.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -72,6 +73,8 @@ private:
     void OnTick();
     void Write();
     bool Resend();
+    bool SilenceRanOut() const;
+    void GiveUpWhenSpent();
     void End();
     void ConcludeFailure(const std::exception& error);
     // Without an acknowledgement: refused when the last answer the watch
@@ -92,4 +95,5 @@ private:
     bool m_bExchangeOpen = false;
     bool m_bLastAnswerRefused = false;
     bool m_bAwaitsLastAnswer = false;
+    QElapsedTimer m_sinceFrame;
 };

@@ -14,6 +14,10 @@ struct WatchPolicy {
     bool bStopsWhenAcknowledged;
     // Close's resends all carry the count 00.
     bool bFramesCarryCount;
+    // For a waiting watch: a frame with no reply at all for this long counts
+    // as refused. 0 waits without limit, as the sweep page does; a program
+    // driving the board must hear an answer in the end.
+    int nSilenceMsecs = 0;
 };
 
 inline constexpr WatchPolicy kPointWatchPolicy{200, 6, true, true, true};

@@ -1,0 +1,147 @@
+// The SCPI server over loopback: the round trip of *IDN?, and a FREQ set
+// until its last byte reaches the virtual board, against
+// vevevar-cli --simulate serve as a client would see it.
+#include "support/clock.h"
+#include "support/figures.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTcpSocket>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int kWaitMs = 30000;
+constexpr int kWarmUpRuns = 5;
+constexpr double kIdentityLimitUs = 500;
+constexpr double kToBoardLimitUs = 1000;
+
+bool ReadLine(QIODevice& device, QByteArray& line)
+{
+    while (!device.canReadLine()) {
+        if (!device.waitForReadyRead(kWaitMs))
+            return false;
+    }
+    line = device.readLine();
+    return true;
+}
+
+// The answer to one message, timed from the write to its newline.
+bool TimeQuery(QTcpSocket& socket, const QByteArray& message, QByteArray& answer, double& dMicroseconds)
+{
+    const qint64 nStartNs = MonotonicNs();
+    socket.write(message + '\n');
+    socket.flush();
+    if (!ReadLine(socket, answer))
+        return false;
+    dMicroseconds = static_cast<double>(MonotonicNs() - nStartNs) / 1000.0;
+    return true;
+}
+
+// From the write of a FREQ set to the server's report that the board took
+// the whole frame in; then waits until the exchange has ended.
+bool TimeToBoard(QTcpSocket& socket, QProcess& server, int nRun, double& dMicroseconds)
+{
+    const qint64 nStartNs = MonotonicNs();
+    socket.write(QStringLiteral("FREQ %1 MHZ\n").arg(100 + nRun % 200).toLatin1());
+    socket.flush();
+    QByteArray line;
+    do {
+        if (!ReadLine(server, line))
+            return false;
+    } while (!line.contains("board received "));
+    dMicroseconds = static_cast<double>(MonotonicNs() - nStartNs) / 1000.0;
+    QByteArray answer;
+    double dUnused = 0;
+    return TimeQuery(socket, "*OPC?", answer, dUnused) && answer == "1\n";
+}
+
+Figure Row(const QString& strName, const QList<double>& values, const QString& strTarget, double dLimit)
+{
+    Figure figure;
+    figure.strName = strName;
+    figure.strUnit = QStringLiteral("µs");
+    figure.summary = Summarize(values);
+    figure.strTarget = strTarget;
+    figure.judged = Figure::Judged::Median;
+    figure.dLimit = dLimit;
+    return figure;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    const QCommandLineOption runsOption(QStringLiteral("runs"), QStringLiteral("Runs of each kind."), QStringLiteral("n"),
+                                        QStringLiteral("50"));
+    const QCommandLineOption cliOption(QStringLiteral("cli"), QStringLiteral("The vevevar-cli program."),
+                                       QStringLiteral("path"));
+    const QCommandLineOption outOption(QStringLiteral("out"), QStringLiteral("Figures file."), QStringLiteral("file"));
+    parser.addHelpOption();
+    parser.addOptions({runsOption, cliOption, outOption});
+    parser.process(app);
+    const int nRuns = qMax(1, parser.value(runsOption).toInt());
+
+    QProcess server;
+    server.setReadChannel(QProcess::StandardError);
+    server.start(parser.value(cliOption), {QStringLiteral("--simulate"), QStringLiteral("serve"),
+                                           QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0")});
+    server.waitForStarted(kWaitMs);
+    server.setReadChannel(QProcess::StandardOutput);
+    QByteArray listening;
+    ReadLine(server, listening);
+    const QRegularExpressionMatch port =
+        QRegularExpression(QStringLiteral("^listening on 127\\.0\\.0\\.1:(\\d+)")).match(QString::fromLatin1(listening));
+    QTcpSocket socket;
+    if (port.hasMatch())
+        socket.connectToHost(QStringLiteral("127.0.0.1"), static_cast<quint16>(port.captured(1).toUInt()));
+    if (!port.hasMatch() || !socket.waitForConnected(kWaitMs)) {
+        std::fprintf(stderr, "bench_scpi: no server to talk to\n");
+        server.kill();
+        server.waitForFinished();
+        return 1;
+    }
+    socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    server.setReadChannel(QProcess::StandardError);
+
+    QList<double> identityUs;
+    QList<double> toBoardUs;
+    int nFailed = 0;
+    for (int nRun = 0; nRun < kWarmUpRuns + nRuns; ++nRun) {
+        QByteArray answer;
+        double dIdentityUs = 0;
+        double dToBoardUs = 0;
+        const bool bOk = TimeQuery(socket, "*IDN?", answer, dIdentityUs) && answer.startsWith("Vevevar,Azevora,0,")
+                         && TimeToBoard(socket, server, nRun, dToBoardUs);
+        if (!bOk)
+            ++nFailed;
+        if (bOk && nRun >= kWarmUpRuns) {
+            identityUs.append(dIdentityUs);
+            toBoardUs.append(dToBoardUs);
+        }
+    }
+    server.terminate();
+    server.waitForFinished(kWaitMs);
+
+    const QList<Figure> figures = {
+        Row(QStringLiteral("*IDN? round trip"), identityUs, QStringLiteral("< 0.5 ms"), kIdentityLimitUs),
+        Row(QStringLiteral("FREQ set -> last byte at the board"), toBoardUs, QStringLiteral("< 1 ms beyond the wire"),
+            kToBoardLimitUs),
+    };
+    const QStringList notes = {
+        QStringLiteral("One client over loopback, %1 warm-up runs left out; failed runs: %2.").arg(kWarmUpRuns).arg(nFailed),
+        QStringLiteral("The board sits on a pseudo-terminal, where a frame takes no wire time (18 bytes at 9600 baud "
+                       "would add 18.75 ms). Its arrival is timed by the line the server prints when the board has "
+                       "taken the frame in, so the figure also holds that line's trip through a pipe."),
+    };
+    if (!WriteGroup(parser.value(outOption), QStringLiteral("SCPI server, loopback"), figures, notes)) {
+        std::fprintf(stderr, "bench_scpi: cannot write the figures\n");
+        return 1;
+    }
+    return nFailed == 0 ? 0 : 1;
+}

@@ -1,0 +1,391 @@
+// The SCPI server as a process on the virtual board, driven over real
+// sockets: what reaches the board, what clients hear, and what hostile
+// clients cannot do.
+#include "support/cli_test.h"
+#include "support/golden_frames.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QTcpSocket>
+#include <QTest>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace {
+
+bool WaitUntil(const std::function<bool()>& done)
+{
+    QDeadlineTimer deadline(kProcessMsecs);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QTest::qWait(2);
+    }
+    return true;
+}
+
+// vevevar-cli --simulate serve on a free port, with everything it prints.
+class ServerProcess {
+public:
+    explicit ServerProcess(const QStringList& boardOptions = {})
+    {
+        m_process.start(QStringLiteral(VEVEVAR_CLI_PATH), QStringList{QStringLiteral("--simulate")} + boardOptions +
+                                                              QStringList{QStringLiteral("serve"),
+                                                                          QStringLiteral("--listen"),
+                                                                          QStringLiteral("127.0.0.1:0")});
+        static const QRegularExpression listening(QStringLiteral("listening on 127\\.0\\.0\\.1:(\\d+)\\n"));
+        QRegularExpressionMatch match;
+        WaitUntil([&] { return (match = listening.match(Out())).hasMatch() || m_process.state() == QProcess::NotRunning; });
+        m_nPort = static_cast<quint16>(match.captured(1).toUInt());
+    }
+    ~ServerProcess()
+    {
+        m_process.kill();
+        m_process.waitForFinished(kProcessMsecs);
+    }
+
+    quint16 Port() const { return m_nPort; }
+
+    QString Out()
+    {
+        m_out += QString::fromUtf8(m_process.readAllStandardOutput());
+        return m_out;
+    }
+
+    // The frames the board took in, as it reported them.
+    QStringList BoardFrames()
+    {
+        m_err += QString::fromUtf8(m_process.readAllStandardError());
+        static const QRegularExpression frame(QStringLiteral("board received (.+)\\n"));
+        QStringList frames;
+        for (auto it = frame.globalMatch(m_err); it.hasNext();)
+            frames.append(it.next().captured(1));
+        return frames;
+    }
+
+    // Ends as an interrupted server does; returns its exit code.
+    int Terminate()
+    {
+        m_process.terminate();
+        if (!m_process.waitForFinished(kProcessMsecs) || m_process.exitStatus() != QProcess::NormalExit)
+            return -1;
+        Out();
+        return m_process.exitCode();
+    }
+
+    qint64 Pid() const { return m_process.processId(); }
+
+private:
+    QProcess m_process;
+    quint16 m_nPort = 0;
+    QString m_out;
+    QString m_err;
+};
+
+std::unique_ptr<QTcpSocket> Connected(quint16 nPort)
+{
+    auto pSocket = std::make_unique<QTcpSocket>();
+    pSocket->connectToHost(QStringLiteral("127.0.0.1"), nPort);
+    WaitUntil([&] { return pSocket->state() == QAbstractSocket::ConnectedState; });
+    return pSocket;
+}
+
+// The next line the server answers, without its newline; empty when none
+// comes.
+QString Answer(QTcpSocket& socket)
+{
+    if (!WaitUntil([&] { return socket.canReadLine(); }))
+        return QString();
+    return QString::fromUtf8(socket.readLine()).chopped(1);
+}
+
+QString Query(QTcpSocket& socket, const QByteArray& message)
+{
+    socket.write(message + '\n');
+    return Answer(socket);
+}
+
+qint64 ResidentKilobytes(qint64 nPid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(nPid));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong();
+    }
+    return -1;
+}
+
+QString WithoutCountAndCrc(const QString& strFrame)
+{
+    return strFrame.left(8) + strFrame.mid(10, strFrame.size() - 14);
+}
+
+const QString kIdentity = QStringLiteral("Vevevar,Azevora,0," VEVEVAR_VERSION);
+const QString kNoError = QStringLiteral("0,\"No error\"");
+
+} // namespace
+
+class TestScpiServer : public CliTest {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void refusesWhereItCannotListen_data()
+    {
+        QTest::addColumn<QString>("listen");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no port") << "127.0.0.1" << "--listen needs HOST:PORT";
+        QTest::newRow("host name") << "example.org:5025" << "--listen needs HOST:PORT";
+        QTest::newRow("port too high") << "127.0.0.1:65536" << "--listen needs HOST:PORT";
+        QTest::newRow("address of no interface here") << "192.0.2.1:5025" << "Cannot listen on 192.0.2.1:5025";
+    }
+    void refusesWhereItCannotListen()
+    {
+        QFETCH(QString, listen);
+        QFETCH(QString, message);
+        CliRun run;
+        Run({QStringLiteral("--simulate"), QStringLiteral("serve"), QStringLiteral("--listen"), listen}, run);
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(run.nExitCode, 2);
+        QVERIFY2(run.strErr.contains(message), qPrintable(run.strErr));
+        QVERIFY(!run.strOut.contains(QLatin1String("listening on")));
+    }
+
+    void identifiesItself()
+    {
+        ServerProcess server;
+        QVERIFY(server.Port() != 0);
+        auto pClient = Connected(server.Port());
+        QCOMPARE(Query(*pClient, "*IDN?"), kIdentity);
+        QCOMPARE(Query(*pClient, "*idn?\r"), kIdentity);
+        pClient->disconnectFromHost();
+        QTRY_VERIFY_WITH_TIMEOUT(server.Out().contains(QLatin1String("client 1 left\n")), kProcessMsecs);
+        QCOMPARE(server.Terminate(), 0);
+        QVERIFY(server.Out().startsWith(QLatin1String("listening on 127.0.0.1:")));
+        QVERIFY(server.Out().contains(QLatin1String("client 1 connected from 127.0.0.1:")));
+        QVERIFY(server.Out().endsWith(QLatin1String("done\n")));
+    }
+
+    void boardReceivesTheFrame_data()
+    {
+        QTest::addColumn<QByteArray>("message");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("frame");
+        QTest::newRow("amplitude in CW") << QByteArray("VOLT 1") << "point" << kPoint1V100MhzFrame;
+        QTest::newRow("frequency in CW") << QByteArray("SOUR:VOLT 4;FREQ 400 MHZ") << "point" << kPoint4V400MhzFrame;
+        QTest::newRow("output off") << QByteArray("OUTP OFF") << "close" << kCloseFrame;
+        QTest::newRow("reset") << QByteArray("*RST") << "close" << kCloseFrame;
+        QTest::newRow("sweep")
+            << QByteArray("FREQ:MODE SWE;STAR 100 MHZ;STOP 300 MHZ;:SWE:STEP 1953 kHz;DWEL 100 ns;:VOLT 1;:INIT")
+            << "sweep" << kSweep100To300MhzBy1953kFrame;
+        QTest::newRow("pause") << QByteArray("SWE:PAUS") << "pause" << kPauseFrame;
+        QTest::newRow("continue") << QByteArray("SWE:RES") << "continue" << kContinueFrame;
+    }
+    void boardReceivesTheFrame()
+    {
+        QFETCH(QByteArray, message);
+        QFETCH(QString, kind);
+        QFETCH(QString, frame);
+        ServerProcess server;
+        auto pClient = Connected(server.Port());
+        pClient->write(message + '\n');
+        QCOMPARE(Query(*pClient, "SYST:ERR?"), kNoError);
+        QTRY_COMPARE_WITH_TIMEOUT(server.BoardFrames().value(0).isEmpty(), false, kProcessMsecs);
+        QCOMPARE(server.BoardFrames().last(), frame);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            server.Out().contains(QStringLiteral("client 1 %1 %2 resends 0 acknowledged\n").arg(kind, frame)),
+            kProcessMsecs);
+    }
+
+    void silentBoardIsAHardwareError_data()
+    {
+        QTest::addColumn<QByteArray>("message");
+        QTest::addColumn<int>("frames");
+        QTest::newRow("point: counts 00 to 06") << QByteArray("VOLT 1") << 7;
+        QTest::newRow("pause: silence counts as refusal") << QByteArray("SWE:PAUS") << 10;
+    }
+    void silentBoardIsAHardwareError()
+    {
+        QFETCH(QByteArray, message);
+        QFETCH(int, frames);
+        ServerProcess server({QStringLiteral("--simulate-fault"), QStringLiteral("silent")});
+        auto pClient = Connected(server.Port());
+        pClient->write(message + '\n');
+        QCOMPARE(Query(*pClient, "SYST:ERR?"), QStringLiteral("-240,\"Hardware error;board did not acknowledge\""));
+        QCOMPARE(Query(*pClient, "SYST:ERR?"), kNoError);
+        QTRY_COMPARE_WITH_TIMEOUT(server.BoardFrames().size(), frames, kProcessMsecs);
+        QTRY_VERIFY_WITH_TIMEOUT(server.Out().contains(QStringLiteral(" resends %1 not acknowledged\n").arg(frames - 1)),
+                                 kProcessMsecs);
+    }
+
+    void clientsRunOneMessageAtATime()
+    {
+        constexpr int kClients = 10;
+        constexpr int kMessages = 2;
+        ServerProcess server;
+        std::vector<std::unique_ptr<QTcpSocket>> clients;
+        for (int i = 0; i < kClients; ++i)
+            clients.push_back(Connected(server.Port()));
+        // Every client's messages at once: each sets a frequency of its own
+        // and reads it back in the same message, so another client's setting
+        // in between would show.
+        for (int i = 0; i < kClients; ++i) {
+            for (int k = 0; k < kMessages; ++k)
+                clients[i]->write(QStringLiteral("FREQ %1 MHZ;FREQ?\n").arg(10 + 10 * i + k).toLatin1());
+        }
+        for (int i = 0; i < kClients; ++i) {
+            for (int k = 0; k < kMessages; ++k)
+                QCOMPARE(Answer(*clients[i]).toDouble(), (10 + 10 * i + k) * 1e6);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(server.BoardFrames().size(), kClients * kMessages, kProcessMsecs);
+        for (const QString& strFrame : server.BoardFrames())
+            QCOMPARE(strFrame.size(), kPoint0V10MhzFrame.size());
+        QTRY_COMPARE_WITH_TIMEOUT(server.Out().count(QLatin1String(" acknowledged\n")), kClients * kMessages,
+                                  kProcessMsecs);
+    }
+
+    void tooLongLineIsThrownAway_data()
+    {
+        QTest::addColumn<int>("pieces");
+        QTest::newRow("in one write") << 1;
+        QTest::newRow("in many writes") << 50;
+    }
+    void tooLongLineIsThrownAway()
+    {
+        QFETCH(int, pieces);
+        ServerProcess server;
+        auto pClient = Connected(server.Port());
+        const QByteArray line = "VOLT 1;" + QByteArray(5000, ' ') + "VOLT 2\n";
+        const qsizetype nPiece = line.size() / pieces + 1;
+        for (qsizetype nAt = 0; nAt < line.size(); nAt += nPiece) {
+            pClient->write(line.mid(nAt, nPiece));
+            QVERIFY(pClient->waitForBytesWritten(kProcessMsecs));
+        }
+        QCOMPARE(Query(*pClient, "*IDN?"), kIdentity);
+        QCOMPARE(Query(*pClient, "SYST:ERR?"), QStringLiteral("-223,\"Too much data\""));
+        QCOMPARE(Query(*pClient, "SYST:ERR?"), kNoError);
+        QCOMPARE(server.BoardFrames(), QStringList());
+    }
+
+    void endlessLineKeepsMemoryBounded()
+    {
+#ifdef __SANITIZE_ADDRESS__
+        QSKIP("AddressSanitizer keeps freed memory in quarantine: resident memory says nothing here.");
+#endif
+        constexpr qint64 kLineBytes = 64 << 20;
+        ServerProcess server;
+        auto pClient = Connected(server.Port());
+        QCOMPARE(Query(*pClient, "*IDN?"), kIdentity);
+        const qint64 nBefore = ResidentKilobytes(server.Pid());
+        const QByteArray chunk(1 << 16, 'A');
+        for (qint64 nSent = 0; nSent < kLineBytes; nSent += chunk.size()) {
+            pClient->write(chunk);
+            QVERIFY(pClient->waitForBytesWritten(kProcessMsecs));
+        }
+        QCOMPARE(Query(*pClient, "\n*IDN?"), kIdentity);
+        const qint64 nAfter = ResidentKilobytes(server.Pid());
+        QVERIFY(nBefore > 0);
+        // A server that kept the line would hold all of it.
+        QVERIFY2(nAfter - nBefore < kLineBytes / 1024 / 8, qPrintable(QStringLiteral("%1 kB, then %2 kB").arg(nBefore).arg(nAfter)));
+        QCOMPARE(Query(*pClient, "SYST:ERR?"), QStringLiteral("-223,\"Too much data\""));
+    }
+
+    void binaryNoiseServesTheNextClient()
+    {
+        ServerProcess server;
+        auto pNoisy = Connected(server.Port());
+        QByteArray noise(1 << 16, '\0');
+        QRandomGenerator generator(20261207);
+        for (char& byte : noise)
+            byte = static_cast<char>(generator.bounded(256));
+        pNoisy->write(noise);
+        QVERIFY(pNoisy->waitForBytesWritten(kProcessMsecs));
+        QCOMPARE(Query(*pNoisy, "\n*IDN?"), kIdentity);
+        auto pNext = Connected(server.Port());
+        QCOMPARE(Query(*pNext, "*IDN?"), kIdentity);
+        QCOMPARE(Query(*pNext, "SYST:ERR?"), kNoError);
+    }
+
+    void clientThatNeverReadsHoldsNobodyBack()
+    {
+        ServerProcess server;
+        auto pDeaf = Connected(server.Port());
+        pDeaf->setReadBufferSize(1024);
+        QByteArray queries;
+        for (int i = 0; i < 400000; ++i)
+            queries += "*IDN?\n";
+        pDeaf->write(queries);
+        auto pNext = Connected(server.Port());
+        QCOMPARE(Query(*pNext, "*IDN?"), kIdentity);
+        QCOMPARE(Answer(*pDeaf), kIdentity);
+    }
+
+    void clientLeavingMidCommand_data()
+    {
+        QTest::addColumn<QStringList>("boardOptions");
+        QTest::addColumn<int>("frames");
+        QTest::newRow("answering board") << QStringList() << 1;
+        QTest::newRow("silent board, resends go on")
+            << QStringList{QStringLiteral("--simulate-fault"), QStringLiteral("silent")} << 7;
+    }
+    void clientLeavingMidCommand()
+    {
+        QFETCH(QStringList, boardOptions);
+        QFETCH(int, frames);
+        ServerProcess server(boardOptions);
+        auto pLeaving = Connected(server.Port());
+        pLeaving->write("VOLT 1\n");
+        QVERIFY(pLeaving->waitForBytesWritten(kProcessMsecs));
+        QTRY_VERIFY_WITH_TIMEOUT(!server.BoardFrames().isEmpty(), kProcessMsecs);
+        pLeaving->abort();
+        auto pNext = Connected(server.Port());
+        QCOMPARE(Query(*pNext, "*IDN?"), kIdentity);
+        // The exchange ran to its end, every frame whole.
+        QTRY_COMPARE_WITH_TIMEOUT(server.BoardFrames().size(), frames, kProcessMsecs);
+        const QStringList received = server.BoardFrames();
+        QCOMPARE(received.first(), kPoint1V100MhzFrame);
+        for (const QString& strFrame : received)
+            QCOMPARE(WithoutCountAndCrc(strFrame), WithoutCountAndCrc(kPoint1V100MhzFrame));
+        QTRY_VERIFY_WITH_TIMEOUT(server.Out().contains(QLatin1String("client 1 left\n")), kProcessMsecs);
+    }
+
+    void hundredConnectionsOpenedAndDropped()
+    {
+        ServerProcess server;
+        std::vector<std::unique_ptr<QTcpSocket>> clients;
+        for (int i = 0; i < 100; ++i) {
+            clients.push_back(std::make_unique<QTcpSocket>());
+            clients.back()->connectToHost(QStringLiteral("127.0.0.1"), server.Port());
+        }
+        QVERIFY(WaitUntil([&] {
+            for (const auto& pClient : clients) {
+                if (pClient->state() == QAbstractSocket::ConnectingState)
+                    return false;
+            }
+            return true;
+        }));
+        for (std::size_t i = 0; i < clients.size(); ++i) {
+            if (i % 2 == 0)
+                clients[i]->abort();
+            else
+                clients[i]->disconnectFromHost();
+        }
+        // Past the most clients at once, the server turned the rest away.
+        QTRY_COMPARE_WITH_TIMEOUT(server.Out().count(QLatin1String(" left\n")) +
+                                      server.Out().count(QLatin1String("refused ")),
+                                  100, kProcessMsecs);
+        auto pNext = Connected(server.Port());
+        QCOMPARE(Query(*pNext, "*IDN?"), kIdentity);
+        QCOMPARE(server.Terminate(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestScpiServer)
+#include "test_scpi_server.moc"
