@@ -2,6 +2,7 @@
 
 #include "support/cli_test.h"
 #include "support/log_lines.h"
+#include "support/server_process.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -94,6 +95,31 @@ private Q_SLOTS:
         QCOMPARE(run.nExitCode, 2);
         QVERIFY2(run.strErr.contains(QStringLiteral("Cannot open the traffic log %1").arg(path)), qPrintable(run.strErr));
         QVERIFY(SentFrames(run.json).isEmpty());
+    }
+
+    // The server's exchanges go through the same watch and send path.
+    void serverLogsEveryExchange()
+    {
+        ServerProcess server({QStringLiteral("--log"), LogPath()});
+        QVERIFY(server.Port() != 0);
+        auto pClient = Connected(server.Port());
+        QCOMPARE(Query(*pClient, "VOLT 1;*OPC?"), QStringLiteral("1"));
+        QCOMPARE(Query(*pClient, "OUTP OFF;*OPC?"), QStringLiteral("1"));
+        QCOMPARE(server.Terminate(), 0);
+
+        const LogLines log = ReadLogLines(LogPath());
+        QVERIFY2(log.broken.isEmpty(), qPrintable(log.broken.join(u'\n')));
+        QStringList sent;
+        for (const QJsonObject& line : log.Where("dir", "tx"))
+            sent.append(line.value(QStringLiteral("kind")).toString());
+        QCOMPARE(sent, (QStringList{QStringLiteral("point"), QStringLiteral("close")}));
+        QCOMPARE(log.Where("dir", "tx").first().value(QStringLiteral("hex")).toString(), server.BoardFrames().first());
+        QStringList results;
+        for (const QJsonObject& line : log.Where("event", "verdict"))
+            results.append(line.value(QStringLiteral("result")).toString());
+        QCOMPARE(results, (QStringList{QStringLiteral("ack"), QStringLiteral("ack")}));
+        QCOMPARE(log.objects.first().value(QStringLiteral("state")).toString(), QStringLiteral("opened"));
+        QCOMPARE(log.objects.last().value(QStringLiteral("state")).toString(), QStringLiteral("closed"));
     }
 
     void logNeedsAFile()

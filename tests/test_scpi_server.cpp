@@ -3,112 +3,17 @@
 // clients cannot do.
 #include "support/cli_test.h"
 #include "support/golden_frames.h"
+#include "support/server_process.h"
 
-#include <QDeadlineTimer>
 #include <QFile>
-#include <QProcess>
 #include <QRandomGenerator>
-#include <QRegularExpression>
 #include <QTcpSocket>
 #include <QTest>
 
-#include <functional>
 #include <memory>
 #include <vector>
 
 namespace {
-
-bool WaitUntil(const std::function<bool()>& done)
-{
-    QDeadlineTimer deadline(kProcessMsecs);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QTest::qWait(2);
-    }
-    return true;
-}
-
-// vevevar-cli --simulate serve on a free port, with everything it prints.
-class ServerProcess {
-public:
-    explicit ServerProcess(const QStringList& boardOptions = {})
-    {
-        m_process.start(QStringLiteral(VEVEVAR_CLI_PATH), QStringList{QStringLiteral("--simulate")} + boardOptions +
-                                                              QStringList{QStringLiteral("serve"),
-                                                                          QStringLiteral("--listen"),
-                                                                          QStringLiteral("127.0.0.1:0")});
-        static const QRegularExpression listening(QStringLiteral("listening on 127\\.0\\.0\\.1:(\\d+)\\n"));
-        QRegularExpressionMatch match;
-        WaitUntil([&] { return (match = listening.match(Out())).hasMatch() || m_process.state() == QProcess::NotRunning; });
-        m_nPort = static_cast<quint16>(match.captured(1).toUInt());
-    }
-    ~ServerProcess()
-    {
-        m_process.kill();
-        m_process.waitForFinished(kProcessMsecs);
-    }
-
-    quint16 Port() const { return m_nPort; }
-
-    QString Out()
-    {
-        m_out += QString::fromUtf8(m_process.readAllStandardOutput());
-        return m_out;
-    }
-
-    // The frames the board took in, as it reported them.
-    QStringList BoardFrames()
-    {
-        m_err += QString::fromUtf8(m_process.readAllStandardError());
-        static const QRegularExpression frame(QStringLiteral("board received (.+)\\n"));
-        QStringList frames;
-        for (auto it = frame.globalMatch(m_err); it.hasNext();)
-            frames.append(it.next().captured(1));
-        return frames;
-    }
-
-    // Ends as an interrupted server does; returns its exit code.
-    int Terminate()
-    {
-        m_process.terminate();
-        if (!m_process.waitForFinished(kProcessMsecs) || m_process.exitStatus() != QProcess::NormalExit)
-            return -1;
-        Out();
-        return m_process.exitCode();
-    }
-
-    qint64 Pid() const { return m_process.processId(); }
-
-private:
-    QProcess m_process;
-    quint16 m_nPort = 0;
-    QString m_out;
-    QString m_err;
-};
-
-std::unique_ptr<QTcpSocket> Connected(quint16 nPort)
-{
-    auto pSocket = std::make_unique<QTcpSocket>();
-    pSocket->connectToHost(QStringLiteral("127.0.0.1"), nPort);
-    WaitUntil([&] { return pSocket->state() == QAbstractSocket::ConnectedState; });
-    return pSocket;
-}
-
-// The next line the server answers, without its newline; empty when none
-// comes.
-QString Answer(QTcpSocket& socket)
-{
-    if (!WaitUntil([&] { return socket.canReadLine(); }))
-        return QString();
-    return QString::fromUtf8(socket.readLine()).chopped(1);
-}
-
-QString Query(QTcpSocket& socket, const QByteArray& message)
-{
-    socket.write(message + '\n');
-    return Answer(socket);
-}
 
 qint64 ResidentKilobytes(qint64 nPid)
 {
