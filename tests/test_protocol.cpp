@@ -257,7 +257,8 @@ private Q_SLOTS:
         QFETCH(int, retry);
         const std::optional<DecodedFrame> decoded = DecodeFrame(frame);
         QVERIFY(decoded);
-        QCOMPARE(QString::fromLatin1(FrameKindName(*decoded)), kind);
+        const std::optional<FrameKind> decodedKind = FrameKindOf(*decoded);
+        QCOMPARE(QString::fromLatin1(decodedKind ? FrameKindName(*decodedKind) : "control"), kind);
         QCOMPARE(decoded->nCommand, command);
         QCOMPARE(decoded->nControlCode, controlCode);
         QCOMPARE(decoded->nRetry, retry);

@@ -280,15 +280,6 @@ private Q_SLOTS:
         QCOMPARE(reading.Response(), QStringLiteral("SWE;0,\"No error\""));
         QCOMPARE(first.TakeNext(), QStringLiteral("-222,\"Data out of range\""));
     }
-
-    void frameKindNames()
-    {
-        QCOMPARE(FrameKindName(FrameKind::Point), "point");
-        QCOMPARE(FrameKindName(FrameKind::Sweep), "sweep");
-        QCOMPARE(FrameKindName(FrameKind::Pause), "pause");
-        QCOMPARE(FrameKindName(FrameKind::Continue), "continue");
-        QCOMPARE(FrameKindName(FrameKind::Close), "close");
-    }
 };
 
 QTEST_APPLESS_MAIN(TestScpiInstrument)

@@ -30,23 +30,23 @@ std::optional<DecodedFrame> DecodeFrame(const QString& strFrame)
     return frame;
 }
 
-const char* FrameKindName(const DecodedFrame& frame)
+std::optional<FrameKind> FrameKindOf(const DecodedFrame& frame)
 {
     switch (static_cast<Command>(frame.nCommand)) {
     case Command::SinglePoint:
-        return "point";
+        return FrameKind::Point;
     case Command::Sweep:
-        return "sweep";
+        return FrameKind::Sweep;
     case Command::Control:
         break;
     }
     switch (static_cast<ControlCode>(frame.nControlCode)) {
     case ControlCode::Close:
-        return "close";
+        return FrameKind::Close;
     case ControlCode::Pause:
-        return "pause";
+        return FrameKind::Pause;
     case ControlCode::Continue:
-        return "continue";
+        return FrameKind::Continue;
     }
-    return "control";
+    return std::nullopt;
 }

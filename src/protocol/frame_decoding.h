@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/commands.h"
+
 #include <QString>
 
 #include <optional>
@@ -19,6 +21,5 @@ struct DecodedFrame {
 // CRC is not checked; a frame this program wrote carries its own.
 std::optional<DecodedFrame> DecodeFrame(const QString& strFrame);
 
-// "point", "sweep", "close", "pause" or "continue"; "control" for a control
-// code no sender uses.
-const char* FrameKindName(const DecodedFrame& frame);
+// None for a control code no sender uses.
+std::optional<FrameKind> FrameKindOf(const DecodedFrame& frame);

@@ -86,7 +86,8 @@ void AppendFrameFields(QByteArray& line, const std::optional<DecodedFrame>& fram
 {
     if (!frame)
         return;
-    AppendText(line, "kind", QLatin1String(FrameKindName(*frame)));
+    const std::optional<FrameKind> kind = FrameKindOf(*frame);
+    AppendText(line, "kind", QLatin1String(kind ? FrameKindName(*kind) : "control"));
     AppendText(line, "cmd", CodeText(frame->nCommand));
     if (frame->nControlCode >= 0)
         AppendText(line, "code", CodeText(frame->nControlCode));

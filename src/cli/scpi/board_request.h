@@ -1,13 +1,13 @@
 #pragma once
 
+#include "protocol/commands.h"
+
 #include <QString>
 
 #include <functional>
 
-// Which frame a command asks for; the server picks the watch by it.
-enum class FrameKind { Point, Sweep, Pause, Continue, Close };
-
-// A frame a command needs the board to acknowledge.
+// A frame a command needs the board to acknowledge; the server picks the
+// watch by its kind.
 struct BoardRequest {
     FrameKind kind;
     // The frame text without its CRC, for a retry count.
@@ -15,6 +15,3 @@ struct BoardRequest {
 };
 
 enum class BoardOutcome { Acknowledged, NotAcknowledged, PortFailure };
-
-// "point", "sweep", "pause", "continue", "close".
-const char* FrameKindName(FrameKind kind);
