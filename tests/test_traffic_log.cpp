@@ -6,6 +6,7 @@
 #include "serial/ms_comm.h"
 #include "serial/traffic_log.h"
 #include "support/log_lines.h"
+#include "support/scripted_answers.h"
 #include "support/window_on_board.h"
 
 #include <QDateTime>
@@ -19,13 +20,6 @@ namespace {
 // Long enough that the board never reports: the session's replies are its answers.
 constexpr int kNoReportsMs = 3600 * 1000;
 constexpr int kWaitMs = 10000;
-
-enum class Answer { Ack, Refuse, Silent };
-
-QList<Answer> Times(int nCount, Answer answer)
-{
-    return QList<Answer>(nCount, answer);
-}
 
 // A frame or a verdict as the log names it.
 struct Entry {
@@ -81,7 +75,7 @@ class TestTrafficLog : public QObject {
 private:
     QTemporaryDir m_dir;
     std::unique_ptr<WindowOnBoard> m_pFixture;
-    QList<Answer> m_answers;
+    std::unique_ptr<CScriptedAnswers> m_pAnswers;
 
     QString LogPath() const { return m_dir.filePath(QStringLiteral("traffic.jsonl")); }
     WindowOnBoard& Fixture() { return *m_pFixture; }
@@ -93,22 +87,10 @@ private:
     {
         m_pFixture = std::make_unique<WindowOnBoard>();
         Fixture().Board().SetReportInterval(kNoReportsMs);
-        connect(&Fixture().Board(), &CVirtualBoard::FrameReceived, this, [this] { ApplyNextAnswer(); });
+        m_pAnswers = std::make_unique<CScriptedAnswers>(Fixture().Board());
     }
 
-    // The board answers the next frames so, then acknowledges.
-    void AnswerNext(const QList<Answer>& answers)
-    {
-        m_answers = answers;
-        ApplyNextAnswer();
-    }
-
-    void ApplyNextAnswer()
-    {
-        const Answer answer = m_answers.isEmpty() ? Answer::Ack : m_answers.takeFirst();
-        Fixture().Board().StaySilent(answer == Answer::Silent ? 1 : 0);
-        Fixture().Board().Refuse(answer == Answer::Refuse ? 1 : 0);
-    }
+    void AnswerNext(const QList<Answer>& answers) { m_pAnswers->AnswerNext(answers); }
 
     // Until the log holds this many verdicts and replies.
     void AwaitLog(int nVerdicts, int nReplies)
@@ -126,6 +108,7 @@ private Q_SLOTS:
 
     void cleanup()
     {
+        m_pAnswers.reset();
         m_pFixture.reset();
         g_trafficLog.Close();
         g_trafficLog.SetNotice({});
@@ -177,6 +160,7 @@ private Q_SLOTS:
         AwaitLog(8, 14);
         // The window closes while the pause watch still waits.
         const QStringList boardFrames = Fixture().FrameTexts();
+        m_pAnswers.reset();
         m_pFixture.reset();
         g_trafficLog.Close();
 

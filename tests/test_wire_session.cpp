@@ -3,6 +3,7 @@
 // golden/wire_session.txt, step by step.
 
 #include "serial/ms_comm.h"
+#include "support/scripted_answers.h"
 #include "support/window_on_board.h"
 
 #include <QFile>
@@ -18,8 +19,6 @@ constexpr int kNoReportsMs = 3600 * 1000;
 constexpr int kWaitMs = 10000;
 // Longer than any watch's period, so a frame that should not come would.
 constexpr int kSettleMs = 500;
-
-enum class Answer { Ack, Refuse, Silent };
 
 struct GoldenStep {
     QString strName;
@@ -43,11 +42,6 @@ QList<GoldenStep> ReadGolden(const QString& strPath)
     return steps;
 }
 
-QList<Answer> Times(int nCount, Answer answer)
-{
-    return QList<Answer>(nCount, answer);
-}
-
 } // namespace
 
 class TestWireSession : public QObject {
@@ -55,26 +49,14 @@ class TestWireSession : public QObject {
 
 private:
     std::unique_ptr<WindowOnBoard> m_pFixture;
-    QList<Answer> m_answers;
+    std::unique_ptr<CScriptedAnswers> m_pAnswers;
 
     WindowOnBoard& Fixture() { return *m_pFixture; }
     const Ui::CSinglePointPage& Single() { return m_pFixture->Window().SinglePointPage().Controls(); }
     const Ui::CSweepPage& Sweep() { return m_pFixture->Window().SweepPage().Controls(); }
     const Ui::CDriversControlDlg& Main() { return m_pFixture->Window().Controls(); }
 
-    // The board answers the next frames so, then acknowledges.
-    void AnswerNext(const QList<Answer>& answers)
-    {
-        m_answers = answers;
-        ApplyNextAnswer();
-    }
-
-    void ApplyNextAnswer()
-    {
-        const Answer answer = m_answers.isEmpty() ? Answer::Ack : m_answers.takeFirst();
-        Fixture().Board().StaySilent(answer == Answer::Silent ? 1 : 0);
-        Fixture().Board().Refuse(answer == Answer::Refuse ? 1 : 0);
-    }
+    void AnswerNext(const QList<Answer>& answers) { m_pAnswers->AnswerNext(answers); }
 
     void AwaitFrames(int nCount)
     {
@@ -167,9 +149,13 @@ private Q_SLOTS:
     {
         m_pFixture = std::make_unique<WindowOnBoard>();
         Fixture().Board().SetReportInterval(kNoReportsMs);
-        connect(&Fixture().Board(), &CVirtualBoard::FrameReceived, this, [this] { ApplyNextAnswer(); });
+        m_pAnswers = std::make_unique<CScriptedAnswers>(Fixture().Board());
     }
-    void cleanup() { m_pFixture.reset(); }
+    void cleanup()
+    {
+        m_pAnswers.reset();
+        m_pFixture.reset();
+    }
 
     void everyFrameMatchesTheGoldenList()
     {
