@@ -3,6 +3,7 @@
 // clients cannot do.
 #include "support/cli_test.h"
 #include "support/golden_frames.h"
+#include "support/raw_pty.h"
 #include "support/server_process.h"
 
 #include <QFile>
@@ -76,6 +77,24 @@ private Q_SLOTS:
         QVERIFY(server.Out().startsWith(QLatin1String("listening on 127.0.0.1:")));
         QVERIFY(server.Out().contains(QLatin1String("client 1 connected from 127.0.0.1:")));
         QVERIFY(server.Out().endsWith(QLatin1String("done\n")));
+    }
+
+    // The far end goes away between two commands, as an unplugged adapter does.
+    void portThatFailsIsAHardwareError()
+    {
+        RawPty pty;
+        QVERIFY(pty.IsOpen());
+        ServerProcess server({}, pty.SlavePath());
+        auto pClient = Connected(server.Port());
+        pClient->write("VOLT 1\n");
+        QByteArray written;
+        QTRY_VERIFY_WITH_TIMEOUT(!(written += pty.ReadAvailable()).isEmpty(), kProcessMsecs);
+        pty.Write(QByteArray::fromHex("4F4B"));
+        QCOMPARE(Query(*pClient, "SYST:ERR?"), kNoError);
+        pty.Close();
+        QTRY_VERIFY_WITH_TIMEOUT(server.Out().contains(QLatin1String("port failure")), kProcessMsecs);
+        QCOMPARE(Query(*pClient, "VOLT 2;:SYST:ERR?"), QStringLiteral("-241,\"Hardware missing\""));
+        QCOMPARE(Query(*pClient, "*IDN?"), kIdentity);
     }
 
     void boardReceivesTheFrame_data()

@@ -8,7 +8,8 @@
 
 RawPty::RawPty()
 {
-    m_nMaster = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    // Close-on-exec: a program the test starts must not hold the far end open.
+    m_nMaster = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (m_nMaster < 0 || ::grantpt(m_nMaster) != 0 || ::unlockpt(m_nMaster) != 0) {
         Close();
         return;
@@ -16,7 +17,7 @@ RawPty::RawPty()
     m_strSlavePath = QString::fromLocal8Bit(::ptsname(m_nMaster));
     // Holding the slave open keeps the master from reading EIO between the
     // program's close and reopen; raw mode keeps the line from echoing.
-    m_nSlaveKeeper = ::open(::ptsname(m_nMaster), O_RDWR | O_NOCTTY);
+    m_nSlaveKeeper = ::open(::ptsname(m_nMaster), O_RDWR | O_NOCTTY | O_CLOEXEC);
     termios settings{};
     if (m_nSlaveKeeper >= 0 && ::tcgetattr(m_nSlaveKeeper, &settings) == 0) {
         ::cfmakeraw(&settings);

@@ -17,10 +17,12 @@ bool WaitUntil(const std::function<bool()>& done)
     return true;
 }
 
-ServerProcess::ServerProcess(const QStringList& options)
+ServerProcess::ServerProcess(const QStringList& options, const QString& strDevice)
 {
+    const QStringList board = strDevice.isEmpty() ? QStringList{QStringLiteral("--simulate")}
+                                                  : QStringList{QStringLiteral("--port"), strDevice};
     m_process.start(QStringLiteral(VEVEVAR_CLI_PATH),
-                    QStringList{QStringLiteral("--simulate")} + options +
+                    board + options +
                         QStringList{QStringLiteral("serve"), QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0")});
     static const QRegularExpression listening(QStringLiteral("listening on 127\\.0\\.0\\.1:(\\d+)\\n"));
     QRegularExpressionMatch match;

@@ -11,11 +11,12 @@
 // Polls until done() holds or the process deadline passes; false then.
 bool WaitUntil(const std::function<bool()>& done);
 
-// vevevar-cli --simulate serve on a free port, with everything it prints.
-// The options go before the command: board knobs, --log.
+// vevevar-cli serve on a free port, on the virtual board unless a device is
+// given, with everything it prints. The options go before the command:
+// board knobs, --log.
 class ServerProcess {
 public:
-    explicit ServerProcess(const QStringList& options = {});
+    explicit ServerProcess(const QStringList& options = {}, const QString& strDevice = QString());
     ~ServerProcess();
     ServerProcess(const ServerProcess&) = delete;
     ServerProcess& operator=(const ServerProcess&) = delete;
