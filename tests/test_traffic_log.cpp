@@ -10,10 +10,13 @@
 #include "support/window_on_board.h"
 
 #include <QDateTime>
+#include <QEventLoop>
+#include <QFileInfo>
 #include <QJsonObject>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -242,6 +245,23 @@ private Q_SLOTS:
         Single().btnSend->click();
         QTRY_COMPARE_WITH_TIMEOUT(Fixture().FrameTexts().size(), 1, kWaitMs);
         QCOMPARE(Fixture().Messages().size(), 1);
+    }
+
+    // Lines wait for the end of the turn that gathered them, then go out together.
+    void linesOfOneTurnGoOutAtItsEnd()
+    {
+        QString strError;
+        QVERIFY2(g_trafficLog.Open(LogPath(), strError), qPrintable(strError));
+        for (int i = 0; i < 3; ++i)
+            g_trafficLog.Received(QByteArray::fromHex("19999999"));
+        QCOMPARE(QFileInfo(LogPath()).size(), 0);
+        QEventLoop turn;
+        QTimer::singleShot(10, &turn, &QEventLoop::quit);
+        turn.exec();
+        const LogLines log = ReadLogLines(LogPath());
+        QVERIFY(log.bEndsWhole);
+        QCOMPARE(log.Where("dir", "rx").size(), 3);
+        g_trafficLog.Close();
     }
 
     void vanishedBoardGivesPortEventAndFailedSend()

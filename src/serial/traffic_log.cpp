@@ -2,6 +2,7 @@
 
 #include "protocol/frame_decoding.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
@@ -14,6 +15,10 @@
 CTrafficLog g_trafficLog;
 
 namespace {
+
+// The event loop writes the lines when it is about to wait; a loop that
+// never waits (a test's polling, a busy stretch) has them written by then.
+constexpr int kLongestHoldMsecs = 100;
 
 const char* ResultName(WatchResult result)
 {
@@ -112,8 +117,11 @@ bool CTrafficLog::Open(const QString& strPath, QString& strError)
     m_pFile = std::move(pFile);
     m_pFlushTimer = std::make_unique<QTimer>();
     m_pFlushTimer->setSingleShot(true);
-    m_pFlushTimer->setInterval(0);
+    m_pFlushTimer->setInterval(kLongestHoldMsecs);
     connect(m_pFlushTimer.get(), &QTimer::timeout, this, &CTrafficLog::Flush);
+    // The end of a turn: written then, the lines cost no turn of their own.
+    if (QAbstractEventDispatcher* pDispatcher = QAbstractEventDispatcher::instance())
+        m_endOfTurn = connect(pDispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &CTrafficLog::Flush);
     m_sinceStart.start();
     m_bOn = true;
     return true;
@@ -124,6 +132,7 @@ void CTrafficLog::Close()
     const QString strFailure = WritePending();
     m_pending.clear();
     m_bOn = false;
+    disconnect(m_endOfTurn);
     m_pFlushTimer.reset();
     m_pFile.reset();
     if (!strFailure.isEmpty())
@@ -195,6 +204,9 @@ void CTrafficLog::Port(PortChange change, const QString& strDevice, const QStrin
 
 void CTrafficLog::Flush()
 {
+    if (m_pending.isEmpty())
+        return;
+    m_pFlushTimer->stop();
     const QString strFailure = WritePending();
     if (strFailure.isEmpty())
         return;
@@ -207,7 +219,6 @@ QString CTrafficLog::WritePending()
 {
     if (!m_bOn || m_pending.isEmpty())
         return QString();
-    const qint64 nBefore = m_pFile->size();
     const qint64 nWritten = m_pFile->write(m_pending);
     // A short write sets no error text of its own; the failed call's errno says why.
     const int nErrno = errno;
@@ -217,7 +228,8 @@ QString CTrafficLog::WritePending()
         return QString();
     const QString strWhy = nWritten < 0 ? m_pFile->errorString() : QString::fromLocal8Bit(std::strerror(nErrno));
     // Cut back to the last whole line, so that every line of the file parses.
-    m_pFile->resize(nBefore);
+    if (nWritten > 0)
+        m_pFile->resize(m_pFile->size() - nWritten);
     const QString strPath = m_pFile->fileName();
     m_bOn = false;
     m_pFile.reset();

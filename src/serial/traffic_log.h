@@ -21,7 +21,7 @@ enum class PortChange { Opened, Closed, Vanished, Error };
 // exchange and every port event, one JSON object a line, appended to a file
 // the operator names. It is off until opened, and then costs the wire
 // nothing: a line is only gathered where it happens, and the lines of one
-// turn of the event loop go to the file in one write after that turn.
+// turn of the event loop go to the file in one write at the end of that turn.
 class CTrafficLog : public QObject {
     Q_OBJECT
 
@@ -64,6 +64,7 @@ private:
 
     std::unique_ptr<QFile> m_pFile;
     std::unique_ptr<QTimer> m_pFlushTimer;
+    QMetaObject::Connection m_endOfTurn;
     QElapsedTimer m_sinceStart;
     QByteArray m_pending;
     Notice m_notice;
