@@ -43,15 +43,18 @@ QHash<QString, QList<qint64>> WrittenByText(const BoardLog& log)
 }
 
 // The report a text shown at nAtNs stands for: the latest written before
-// then with that text; -1 when none is, so that the text is no report.
-qint64 WrittenBefore(const QHash<QString, QList<qint64>>& written, const QString& strText, qint64 nAtNs)
+// then with that text; -1 when there is none, or when it is older than
+// nNewestNs, a report shown already. The field shows reports in the order
+// they came, so a step back is two reports mixed that read as an old one.
+qint64 ReportShown(const QHash<QString, QList<qint64>>& written, const QString& strText, qint64 nAtNs,
+                   qint64 nNewestNs)
 {
     qint64 nWrittenNs = -1;
     for (const qint64 nNs : written.value(strText)) {
         if (nNs <= nAtNs)
             nWrittenNs = nNs;
     }
-    return nWrittenNs;
+    return nWrittenNs >= nNewestNs ? nWrittenNs : -1;
 }
 
 // What the scan ticks of the measured time showed, each against the tick
@@ -76,11 +79,11 @@ TickCounts CountTicks(const WindowRecord& record, const QHash<QString, QList<qin
             continue;
         if (bFirst) {
             bFirst = false;
-            nNewestShownNs = WrittenBefore(written, tick.strText, tick.nNs);
+            nNewestShownNs = ReportShown(written, tick.strText, tick.nNs, -1);
             continue;
         }
         ++counts.nTicks;
-        const qint64 nWrittenNs = WrittenBefore(written, tick.strText, tick.nNs);
+        const qint64 nWrittenNs = ReportShown(written, tick.strText, tick.nNs, nNewestShownNs);
         if (nWrittenNs < 0)
             ++counts.nNoReport;
         if (nWrittenNs > nNewestShownNs) {
@@ -104,6 +107,7 @@ QList<Figure> StreamFigures(const WindowRecord& record, const BoardLog& log, con
     QList<double> lagsMs;
     QList<double> updatesPerSecond;
     qint64 nShownWrittenNs = -1;
+    qint64 nNewestShownNs = -1;
     int nUnexplained = 0;
     for (const ShownText& shown : record.shown) {
         if (shown.nNs < record.nFirstReportNs || shown.nNs > record.nMeasuredUntilNs)
@@ -114,9 +118,10 @@ QList<Figure> StreamFigures(const WindowRecord& record, const BoardLog& log, con
         ++updatesPerSecond[second];
         if (nShownWrittenNs >= 0)
             lagsMs.append((shown.nNs - nShownWrittenNs) / 1e6);
-        nShownWrittenNs = WrittenBefore(written, shown.strText, shown.nNs);
+        nShownWrittenNs = ReportShown(written, shown.strText, shown.nNs, nNewestShownNs);
         if (nShownWrittenNs < 0)
             ++nUnexplained;
+        nNewestShownNs = qMax(nNewestShownNs, nShownWrittenNs);
     }
     if (nShownWrittenNs >= 0)
         lagsMs.append((record.nMeasuredUntilNs - nShownWrittenNs) / 1e6);
