@@ -196,8 +196,10 @@ private Q_SLOTS:
         hold.SetByteTime(byteMs * kNsPerMs);
         hold.SetLatency(20);
         QCOMPARE(hold.Take(g_ok), 2);
+        QVERIFY(hold.NsUntilTakenIn() <= 2 * byteMs * kNsPerMs);
         QTRY_COMPARE_WITH_TIMEOUT(Joined(line.Packets()), g_ok, kWaitMs);
         QCOMPARE(Sizes(line.Packets()), packets);
+        QCOMPARE(hold.NsUntilTakenIn(), 0);
     }
 
     void holdTurnedOffHandsOnAtOnce()

@@ -2,6 +2,7 @@
 // It starts the board as a process of its own, runs the real main window
 // against it and writes the figures, its CPU judged against the floors that
 // the same run measured before it.
+#include "serial/ms_comm.h"
 #include "serial/traffic_log.h"
 #include "stream/log_cost.h"
 #include "stream/stream_figures.h"
@@ -42,16 +43,22 @@ int main(int argc, char* argv[])
     const QCommandLineOption withoutLogOption(QStringLiteral("without-log"),
                                               QStringLiteral("Figures file of the same stream without the log."),
                                               QStringLiteral("file"));
+    const QCommandLineOption adapterOption(QStringLiteral("adapter-latency"),
+                                           QStringLiteral("The board writes through a USB-serial adapter with this "
+                                                          "latency timer, and the window is told it."),
+                                           QStringLiteral("ms"), QStringLiteral("0"));
     parser.addHelpOption();
     parser.addOptions({boardOption, secondsOption, idleOption, displayFloorOption, serialFloorOption, outOption,
-                       logOption, withoutLogOption});
+                       logOption, withoutLogOption, adapterOption});
     parser.process(app);
     const double dSeconds = qMax(2.0, parser.value(secondsOption).toDouble());
     const double dIdleSeconds = qMax(1.0, parser.value(idleOption).toDouble());
+    const int nAdapterLatencyMs = qMax(0, parser.value(adapterOption).toInt());
 
     QProcess board;
     board.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    board.start(parser.value(boardOption), {QStringLiteral("--seconds"), QString::number(dSeconds)});
+    board.start(parser.value(boardOption), {QStringLiteral("--seconds"), QString::number(dSeconds),
+                                            QStringLiteral("--adapter-latency"), QString::number(nAdapterLatencyMs)});
     if (!board.waitForReadyRead(kBoardStartMs)) {
         std::fprintf(stderr, "bench_stream: the board did not start\n");
         return 1;
@@ -68,6 +75,10 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "bench_stream: %s\n", qPrintable(strError));
         return 1;
     }
+    // A pseudo-terminal is no USB device: the latency is given, as for an
+    // adapter the system does not report, before the window opens the port.
+    if (nAdapterLatencyMs > 0)
+        g_msComm.SetAdapterLatency(nAdapterLatencyMs);
     WindowRecord record;
     if (!RecordWindow(app, QString::fromLocal8Bit(portLine.mid(4)), dSeconds, dIdleSeconds, record, strError)) {
         std::fprintf(stderr, "bench_stream: %s\n", qPrintable(strError));
@@ -85,8 +96,10 @@ int main(int argc, char* argv[])
     const StreamFloors floors{ReadFloorPercent(parser.value(displayFloorOption)),
                               ReadFloorPercent(parser.value(serialFloorOption))};
     QStringList notes;
-    QList<Figure> figures = StreamFigures(record, log, floors, notes);
+    QList<Figure> figures = StreamFigures(record, log, floors, nAdapterLatencyMs, notes);
     QString strGroup = QStringLiteral("report stream, %1 s").arg(dSeconds);
+    if (nAdapterLatencyMs > 0)
+        strGroup += QStringLiteral(", behind a %1 ms USB-serial adapter").arg(nAdapterLatencyMs);
     if (!strLog.isEmpty()) {
         g_trafficLog.Close();
         const int nBytesPerEvent = record.nReceiveEvents > 0 ? static_cast<int>(record.nBytesReceived / record.nReceiveEvents) : 4;

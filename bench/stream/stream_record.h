@@ -29,6 +29,9 @@ struct WindowRecord {
     int nReceiveEvents = 0;
     qint64 nBytesReceived = 0;
     QList<ShownText> shown;   // each new text of Current Frequency
+    // Current Frequency as each tick of the scan watch found it, that is,
+    // what the tick before showed.
+    QList<ShownText> tickTexts;
     QString strFinalText;     // once the stream has ended and settled
     QStringList messages;
 };

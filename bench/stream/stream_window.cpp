@@ -6,12 +6,15 @@
 #include "pages/message_box.h"
 #include "serial/ms_comm.h"
 #include "serial/port_table.h"
+#include "serial/watch_policies.h"
 #include "support/clock.h"
 #include "support/probe_application.h"
 #include "support/run_until.h"
 
+#include <QLineEdit>
 #include <QTest>
 #include <QTimer>
+#include <QTimerEvent>
 
 #include <memory>
 
@@ -29,6 +32,33 @@ double Percent(qint64 nCpuNs, qint64 nWallNs)
 {
     return nWallNs > 0 ? 100.0 * static_cast<double>(nCpuNs) / static_cast<double>(nWallNs) : 0;
 }
+
+// Before each tick of the scan watch is handled, notes what the field shows:
+// only the watches' timers run at their period, and of them only the scan
+// watch's during a scan. Taken before the tick rather than after it, since a
+// tick's own handling may deliver further events before it returns.
+class CTickNotes : public QObject {
+public:
+    CTickNotes(const QLineEdit& field, QList<ShownText>& texts)
+        : m_field(field)
+        , m_texts(texts)
+    {
+    }
+
+protected:
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override
+    {
+        const auto* pTimer = pEvent->type() == QEvent::Timer ? qobject_cast<QTimer*>(pWatched) : nullptr;
+        if (pTimer && !pTimer->isSingleShot() && pTimer->interval() == kSweepWatchPolicy.nPeriodMsecs
+            && static_cast<QTimerEvent*>(pEvent)->timerId() == pTimer->timerId())
+            m_texts.append({MonotonicNs(), m_field.text()});
+        return false;
+    }
+
+private:
+    const QLineEdit& m_field;
+    QList<ShownText>& m_texts;
+};
 
 } // namespace
 
@@ -73,6 +103,8 @@ bool RecordWindow(CProbeApplication& app, const QString& strPort, double dStream
         }
     };
 
+    CTickNotes tickNotes(*ui.editCurrentFreq, record.tickTexts);
+    app.installEventFilter(&tickNotes);
     ui.btnScan->click();
     if (!RunUntil(app, [] { return g_strReply == QStringLiteral("4F4B"); }, kAckTimeoutMs, notice)) {
         strError = QStringLiteral("the board never acknowledged Scan");
@@ -102,6 +134,7 @@ bool RecordWindow(CProbeApplication& app, const QString& strPort, double dStream
     record.dCpuPercentWhole = Percent(ProcessCpuNs() - nStartCpuNs, MonotonicNs() - nStartWallNs);
     record.nMeasuredUntilNs = MonotonicNs();
 
+    app.removeEventFilter(&tickNotes);
     RunUntil(app, [] { return false; }, kAfterStreamMs, notice);
     record.strFinalText = ui.editCurrentFreq->text();
     pWindow.reset();

@@ -75,6 +75,11 @@ qsizetype CAdapterHold::Take(const QByteArray& bytes)
     return nTaken;
 }
 
+qint64 CAdapterHold::NsUntilTakenIn() const
+{
+    return m_arrivalNs.isEmpty() ? 0 : qMax<qint64>(0, m_arrivalNs.last() - m_clock.nsecsElapsed());
+}
+
 void CAdapterHold::OnTick()
 {
     if (!m_packetTimer.isActive() || ArrivedBytes() < kPacketPayload)

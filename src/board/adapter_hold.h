@@ -29,6 +29,9 @@ public:
 
     // Takes what fits in the buffer, as write() would: 0 while it is full.
     qsizetype Take(const QByteArray& bytes);
+    // How long until the last byte taken is in off the line; 0 once it is,
+    // so that a writer can tell when a message has come in whole.
+    qint64 NsUntilTakenIn() const;
 
 private:
     void OnTick();
