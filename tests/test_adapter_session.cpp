@@ -22,6 +22,8 @@ namespace {
 constexpr int kAdapterLatencyMs = 16;
 constexpr int kSends = 200;
 constexpr int kWaitMs = 10000;
+// Enough that reports cut in two would show among them.
+constexpr int kShownReports = 80;
 // The single-point watch's rules at half its period, with room to spare for
 // a reply held by the adapter and grouped on its gap.
 constexpr int kPeriodMs = 100;
@@ -129,16 +131,26 @@ private Q_SLOTS:
         QStringList shown;
         QElapsedTimer waited;
         waited.start();
-        while (shown.size() <= 20 && waited.elapsed() < kWaitMs) {
+        while (shown.size() <= kShownReports && waited.elapsed() < kWaitMs) {
             const QString strText = sweep.editCurrentFreq->text();
             if (shown.isEmpty() || shown.last() != strText)
                 shown.append(strText);
             RunEventsFor(5);
         }
         g_msComm.SetAdapterLatency(std::nullopt);
-        // The line never falls quiet, so this is the drain at work. A report
-        // that an adapter packet cut in two may show as a mix of two reports.
-        QVERIFY2(shown.size() > 20, qPrintable(shown.join(u' ')));
+        // The line never falls quiet, so this is the drain at work; a report
+        // an adapter packet cut in two would show as a mix of two, out of
+        // the sweep's rising order.
+        QVERIFY2(shown.size() > kShownReports, qPrintable(shown.join(u' ')));
+        // The field starts at 0.
+        double dLast = -1.0;
+        for (const QString& strText : std::as_const(shown)) {
+            if (strText.isEmpty())
+                continue;
+            const double dShown = strText.toDouble();
+            QVERIFY2(dShown > dLast && dShown < 400.0, qPrintable(shown.join(u' ')));
+            dLast = dShown;
+        }
         QVERIFY(fixture.Messages().isEmpty());
     }
 };

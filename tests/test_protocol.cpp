@@ -4,6 +4,7 @@
 #include "protocol/frame_texts.h"
 #include "protocol/hex_text.h"
 #include "protocol/reply_text.h"
+#include "protocol/reported_word.h"
 #include "support/golden_frames.h"
 #include "support/sealed.h"
 
@@ -207,6 +208,29 @@ private Q_SLOTS:
         QFETCH(QString, reply);
         QFETCH(bool, acknowledged);
         QCOMPARE(IsAcknowledgement(reply), acknowledged);
+    }
+
+    void wholeReportBytes_data()
+    {
+        QTest::addColumn<int>("available");
+        QTest::addColumn<bool>("acknowledgementLeads");
+        QTest::addColumn<int>("whole");
+        QTest::newRow("nothing") << 0 << false << 0;
+        QTest::newRow("part of a report") << 3 << false << 0;
+        QTest::newRow("one report") << 4 << false << 4;
+        QTest::newRow("a report and a half") << 6 << false << 4;
+        QTest::newRow("sixteen packet bytes") << 15 << false << 12;
+        QTest::newRow("acknowledgement alone") << 2 << true << 2;
+        QTest::newRow("part of the acknowledgement") << 1 << true << 0;
+        QTest::newRow("acknowledgement and a report") << 6 << true << 6;
+        QTest::newRow("acknowledgement and a cut report") << 9 << true << 6;
+    }
+    void wholeReportBytes()
+    {
+        QFETCH(int, available);
+        QFETCH(bool, acknowledgementLeads);
+        QFETCH(int, whole);
+        QCOMPARE(WholeReportBytes(available, acknowledgementLeads), qsizetype(whole));
     }
 
     void replyText()

@@ -20,5 +20,10 @@ bool IsAcknowledgement(const QString& strReply)
 {
     QByteArray bytes;
     HexTextToBytes(strReply.left(6), bytes);
-    return bytes.size() >= 2 && static_cast<quint8>(bytes[0]) == 0x4F && static_cast<quint8>(bytes[1]) == 0x4B;
+    return StartsWithAcknowledgement(bytes);
+}
+
+bool StartsWithAcknowledgement(const QByteArray& bytes)
+{
+    return bytes.size() >= kAcknowledgementBytes && static_cast<quint8>(bytes[0]) == 0x4F && static_cast<quint8>(bytes[1]) == 0x4B;
 }

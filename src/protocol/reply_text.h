@@ -3,6 +3,9 @@
 #include <QByteArray>
 #include <QString>
 
+// 4F 4B, the board's answer to a frame it took.
+inline constexpr int kAcknowledgementBytes = 2;
+
 // The text form of received bytes: "%02X " per byte, so byte k sits at
 // characters 3k and 3k+1 and every byte, the last too, is followed by a blank.
 QString ReplyText(const QByteArray& bytes);
@@ -11,3 +14,6 @@ QString ReplyText(const QByteArray& bytes);
 // no command, so any OK counts. Read as bytes, not as characters 0-1 and 3-4,
 // so that the text still counts once a sweep watch has stripped its blanks.
 bool IsAcknowledgement(const QString& strReply);
+
+// The same test on the bytes themselves.
+bool StartsWithAcknowledgement(const QByteArray& bytes);

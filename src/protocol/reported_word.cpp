@@ -18,6 +18,14 @@ std::optional<quint32> ReportedTuningWord(const QString& strReply)
     return word;
 }
 
+qsizetype WholeReportBytes(qsizetype nAvailable, bool bAcknowledgementLeads)
+{
+    const qsizetype nLead = bAcknowledgementLeads ? kAcknowledgementBytes : 0;
+    if (nAvailable < nLead)
+        return 0;
+    return nLead + (nAvailable - nLead) / kMostReportBytes * kMostReportBytes;
+}
+
 bool IsShownFrequency(double dMegahertz)
 {
     return dMegahertz > kLowestFrequencyMHz && dMegahertz < kHighestFrequencyMHz;

@@ -9,6 +9,11 @@
 // word, first byte most significant, at most four bytes.
 inline constexpr int kMostReportBytes = 4;
 
+// Of nAvailable bytes of an unbroken report stream, how many make whole
+// reports, after the board's 2-byte acknowledgement where one leads them:
+// what may be taken in without cutting a report in two.
+qsizetype WholeReportBytes(qsizetype nAvailable, bool bAcknowledgementLeads);
+
 // The tuning word a sweep report carries, read from reply text whose blanks
 // are already removed: the leading hexadecimal digits as one number, of which
 // the low 32 bits (the last eight digits) are kept. Reading stops at the

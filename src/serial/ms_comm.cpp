@@ -180,13 +180,14 @@ void CMSComm::SetOutput(const QByteArray& bytes)
     }
     if (nQueued != bytes.size())
         throw CommError(WriteFailureText(PortLabel(), m_pPort->errorString()));
+    m_pGrouping->FrameWritten();
 }
 
 QByteArray CMSComm::GetInput()
 {
     RequireOpen("read from");
     const qint64 nLimit = m_nInputLen > 0 ? std::min(m_nInputLen, m_nInBufferSize) : m_nInBufferSize;
-    const QByteArray bytes = m_pPort->read(nLimit);
+    const QByteArray bytes = m_pPort->read(std::min(nLimit, m_pGrouping->GroupBytes()));
     m_pGrouping->AfterRead();
     return bytes;
 }

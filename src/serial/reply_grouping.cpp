@@ -1,5 +1,7 @@
 #include "serial/reply_grouping.h"
 
+#include "protocol/reply_text.h"
+#include "protocol/reported_word.h"
 #include "serial/read_wakeup.h"
 
 #include <QSerialPort>
@@ -60,9 +62,23 @@ void CReplyGrouping::SetBufferBytes(int nBytes)
 
 void CReplyGrouping::AfterRead()
 {
+    m_bAnswerAwaited = false;
+    m_bAcknowledgementLeads = false;
+    m_bStreamRemainder = false;
     // While streaming, the next drain takes the rest.
     if (m_nThreshold > 0 && !m_bStreaming && m_port.bytesAvailable() > 0)
         m_idleTimer.start(IdleGapMsecs());
+}
+
+void CReplyGrouping::FrameWritten()
+{
+    m_bAnswerAwaited = true;
+}
+
+qint64 CReplyGrouping::GroupBytes() const
+{
+    const qint64 nAvailable = m_port.bytesAvailable();
+    return m_bStreaming ? WholeReportBytes(nAvailable, m_bAcknowledgementLeads) : nAvailable;
 }
 
 void CReplyGrouping::Stop()
@@ -99,7 +115,7 @@ int CReplyGrouping::DrainMsecs() const
 
 bool CReplyGrouping::HasGroup() const
 {
-    return m_port.isOpen() && m_port.bytesAvailable() >= std::max(1, m_nThreshold);
+    return m_port.isOpen() && GroupBytes() >= std::max(1, m_nThreshold);
 }
 
 void CReplyGrouping::OnReadyRead()
@@ -120,7 +136,7 @@ void CReplyGrouping::OnReadyRead()
         OnIdle();
         return;
     }
-    if (m_pendingSince.elapsed() >= LongestWaitMsecs()) {
+    if (m_bStreamRemainder || m_pendingSince.elapsed() >= LongestWaitMsecs()) {
         m_idleTimer.stop();
         BeginStreaming();
         OnIdle();
@@ -149,6 +165,10 @@ void CReplyGrouping::BeginStreaming()
         return;
     m_bStreaming = true;
     m_bArrivedSinceDrain = false;
+    // After a quiet line these bytes begin a message, which may be the
+    // answer to a frame; after a stream's remainder they begin a report.
+    m_bAcknowledgementLeads = !m_bStreamRemainder && m_bAnswerAwaited
+                              && StartsWithAcknowledgement(m_port.peek(kAcknowledgementBytes));
     m_drainTimer.start(DrainMsecs());
 }
 
@@ -175,8 +195,18 @@ void CReplyGrouping::OnDrainTick()
         if (m_port.isOpen())
             SetReadWakeupBytes(m_port.handle(), kMostReadWakeupBytes);
     } else if (!m_bArrivedSinceDrain) {
+        if (HasGroup())
+            Q_EMIT GroupReady();
         // Quiet for a whole drain period: back to waking at the first byte.
         EndStreaming();
+        // Left over, the first bytes of a report: the rest continues the
+        // stream, or a gap ends it.
+        if (m_port.isOpen() && m_port.bytesAvailable() > 0) {
+            m_bStreamRemainder = true;
+            m_pendingSince.start();
+            m_idleTimer.start(IdleGapMsecs());
+        }
+        return;
     }
     m_bArrivedSinceDrain = false;
     if (HasGroup())

@@ -11,9 +11,12 @@ class QSerialPort;
 // Decides when received bytes make one receive event. Bytes with no idle
 // gap of 3.5 character times between them belong together, so a reply is not
 // split; behind a USB-serial adapter the gap is the adapter's latency plus
-// 2 ms, since the adapter may hold the rest of a reply that long. A line that does not fall quiet for a long while is taken in on a
-// timer instead, one event per few reports rather than a wake-up for every
-// one: the system is told to hold the bytes meanwhile.
+// 2 ms, since the adapter may hold the rest of a reply that long. A line that
+// does not fall quiet for a long while is taken in on a timer instead, one
+// event per few reports rather than a wake-up for every one: the system is
+// told to hold the bytes meanwhile. Such a group ends on a whole report, as
+// a gap would have cut it: an adapter's packets cut the stream anywhere, and
+// a report cut in two would show as two mixed.
 class CReplyGrouping : public QObject {
     Q_OBJECT
 
@@ -27,8 +30,13 @@ public:
     void SetThreshold(int nBytes);
     // A full input buffer is delivered at once.
     void SetBufferBytes(int nBytes);
-    // A read took what was there; whatever it left makes a group of its own.
+    // A read took the group; whatever it left makes a group of its own.
     void AfterRead();
+    // A frame went out: the board's acknowledgement may lead what comes next.
+    void FrameWritten();
+    // Bytes the next read takes: all that are here, or while streaming the
+    // whole reports among them.
+    qint64 GroupBytes() const;
     // The port is closing or has gone.
     void Stop();
 
@@ -60,4 +68,10 @@ private:
     int m_nBufferBytes = 1024;
     bool m_bStreaming = false;
     bool m_bArrivedSinceDrain = false;
+    bool m_bAnswerAwaited = false;
+    // The stream began with the acknowledgement, two bytes out of step
+    // with its reports until the first group is taken.
+    bool m_bAcknowledgementLeads = false;
+    // A stream paused on part of a report, whose rest may yet come.
+    bool m_bStreamRemainder = false;
 };
