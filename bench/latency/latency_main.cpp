@@ -18,19 +18,6 @@ constexpr double kSweepWatchMs = 50;
 // 3.5 characters at 9600 baud, rounded up: the quiet a reply must end with.
 constexpr double kIdleGapMs = 4;
 
-Figure Row(const QString& strName, const QString& strUnit, const QList<double>& values, const QString& strTarget,
-           Figure::Judged judged, double dLimit)
-{
-    Figure figure;
-    figure.strName = strName;
-    figure.strUnit = strUnit;
-    figure.summary = Summarize(values);
-    figure.strTarget = strTarget;
-    figure.judged = judged;
-    figure.dLimit = dLimit;
-    return figure;
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
@@ -60,9 +47,9 @@ int main(int argc, char* argv[])
 
     const QString strWire = QStringLiteral("< 1 ms");
     const QList<Figure> clicks = {
-        Row(QStringLiteral("Send click -> last byte at the board"), QStringLiteral("µs"), send.wireUs, strWire,
+        MakeFigure(QStringLiteral("Send click -> last byte at the board"), QStringLiteral("µs"), send.wireUs, strWire,
             Figure::Judged::Median, kWireLimitUs),
-        Row(QStringLiteral("Scan click -> last byte at the board"), QStringLiteral("µs"), scan.wireUs, strWire,
+        MakeFigure(QStringLiteral("Scan click -> last byte at the board"), QStringLiteral("µs"), scan.wireUs, strWire,
             Figure::Judged::Median, kWireLimitUs),
     };
     const QStringList clickNotes = {
@@ -76,13 +63,13 @@ int main(int argc, char* argv[])
             .arg(session.Messages().size()),
     };
     const QList<Figure> reactions = {
-        Row(QStringLiteral("4F 4B -> single-point watch stops"), QStringLiteral("ms"), send.reactionMs,
+        MakeFigure(QStringLiteral("4F 4B -> single-point watch stops"), QStringLiteral("ms"), send.reactionMs,
             QStringLiteral("<= 200 + 2 ms"), Figure::Judged::Max, kPointWatchMs + kSlackMs),
-        Row(QStringLiteral("4F 4B -> scan watch takes it"), QStringLiteral("ms"), scan.reactionMs,
+        MakeFigure(QStringLiteral("4F 4B -> scan watch takes it"), QStringLiteral("ms"), scan.reactionMs,
             QStringLiteral("<= 50 + 2 ms"), Figure::Judged::Max, kSweepWatchMs + kSlackMs),
-        Row(QStringLiteral("report received -> Current Frequency shows it"), QStringLiteral("ms"), reports.fromReceiveMs,
+        MakeFigure(QStringLiteral("report received -> Current Frequency shows it"), QStringLiteral("ms"), reports.fromReceiveMs,
             QStringLiteral("<= 50 + 2 ms"), Figure::Judged::Max, kSweepWatchMs + kSlackMs),
-        Row(QStringLiteral("report written -> Current Frequency shows it"), QStringLiteral("ms"), reports.fromWriteMs,
+        MakeFigure(QStringLiteral("report written -> Current Frequency shows it"), QStringLiteral("ms"), reports.fromWriteMs,
             QStringLiteral("<= 50 + 4 (idle gap) + 2 ms"), Figure::Judged::Max, kSweepWatchMs + kIdleGapMs + kSlackMs),
     };
     const QStringList reactionNotes = {

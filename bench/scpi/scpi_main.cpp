@@ -61,14 +61,7 @@ bool TimeToBoard(QTcpSocket& socket, QProcess& server, int nRun, double& dMicros
 
 Figure Row(const QString& strName, const QList<double>& values, const QString& strTarget, double dLimit)
 {
-    Figure figure;
-    figure.strName = strName;
-    figure.strUnit = QStringLiteral("µs");
-    figure.summary = Summarize(values);
-    figure.strTarget = strTarget;
-    figure.judged = Figure::Judged::Median;
-    figure.dLimit = dLimit;
-    return figure;
+    return MakeFigure(strName, QStringLiteral("µs"), values, strTarget, Figure::Judged::Median, dLimit);
 }
 
 } // namespace

@@ -65,19 +65,6 @@ bool StartOnce(CMapWatch& watch, const QByteArray& program, const QList<QByteArr
     return nMappedNs != 0 && start.dResidentMb > 0;
 }
 
-Figure Row(const QString& strName, const QString& strUnit, const QList<double>& values, const QString& strTarget,
-           Figure::Judged judged = Figure::Judged::None, double dLimit = 0)
-{
-    Figure figure;
-    figure.strName = strName;
-    figure.strUnit = strUnit;
-    figure.summary = Summarize(values);
-    figure.strTarget = strTarget;
-    figure.judged = judged;
-    figure.dLimit = dLimit;
-    return figure;
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
@@ -131,15 +118,15 @@ int main(int argc, char* argv[])
     }
 
     const QList<Figure> figures = {
-        Row(QStringLiteral("vevevar-azevora --simulate: exec -> window mapped"), QStringLiteral("ms"), programMs,
+        MakeFigure(QStringLiteral("vevevar-azevora --simulate: exec -> window mapped"), QStringLiteral("ms"), programMs,
             QStringLiteral("<= 1.3 x floor")),
-        Row(QStringLiteral("empty dialog, two tabs: exec -> window mapped"), QStringLiteral("ms"), floorMs,
+        MakeFigure(QStringLiteral("empty dialog, two tabs: exec -> window mapped"), QStringLiteral("ms"), floorMs,
             QStringLiteral("(floor)")),
-        Row(QStringLiteral("start-up time against the floor, run by run"), QStringLiteral("x"), ratios,
+        MakeFigure(QStringLiteral("start-up time against the floor, run by run"), QStringLiteral("x"), ratios,
             QStringLiteral("<= 1.3"), Figure::Judged::Median, kFloorFactor),
-        Row(QStringLiteral("vevevar-azevora --simulate: resident memory"), QStringLiteral("MB"), programMb,
+        MakeFigure(QStringLiteral("vevevar-azevora --simulate: resident memory"), QStringLiteral("MB"), programMb,
             QStringLiteral("< 40 MB"), Figure::Judged::Median, kResidentLimitMb),
-        Row(QStringLiteral("empty dialog, two tabs: resident memory"), QStringLiteral("MB"), floorMb,
+        MakeFigure(QStringLiteral("empty dialog, two tabs: resident memory"), QStringLiteral("MB"), floorMb,
             QStringLiteral("(floor)")),
     };
     const QStringList notes = {

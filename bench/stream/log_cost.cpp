@@ -35,14 +35,7 @@ qint64 TurnsCpuNs(const QByteArray& bytes, bool bLogged)
 
 Figure Row(const QString& strName, double dValue, const QString& strTarget, Figure::Judged judged, double dLimit)
 {
-    Figure figure;
-    figure.strName = strName;
-    figure.strUnit = QStringLiteral("% core");
-    figure.summary = Summarize({dValue});
-    figure.strTarget = strTarget;
-    figure.judged = judged;
-    figure.dLimit = dLimit;
-    return figure;
+    return MakeFigure(strName, QStringLiteral("% core"), {dValue}, strTarget, judged, dLimit);
 }
 
 } // namespace

@@ -18,20 +18,6 @@ constexpr double kUpdatesPerSecondLimit = 19;
 // Not a target: a field that stood still for more than a second is broken.
 constexpr double kMostTicksWithoutNewReport = 20;
 
-Figure Row(const QString& strName, const QString& strUnit, const QList<double>& values, const QString& strTarget,
-           Figure::Judged judged, double dLimit, bool bAtMost = true)
-{
-    Figure figure;
-    figure.strName = strName;
-    figure.strUnit = strUnit;
-    figure.summary = Summarize(values);
-    figure.strTarget = strTarget;
-    figure.judged = judged;
-    figure.dLimit = dLimit;
-    figure.bAtMost = bAtMost;
-    return figure;
-}
-
 // The report each shown text stands for: the latest one written before it
 // was shown. Texts repeat once the stream wraps around.
 QHash<QString, QList<qint64>> WrittenByText(const BoardLog& log)
@@ -168,30 +154,30 @@ QList<Figure> StreamFigures(const WindowRecord& record, const BoardLog& log, con
     const auto share = [&ticks](int nCount) { return ticks.nTicks > 0 ? 100.0 * nCount / ticks.nTicks : 0; };
 
     return {
-        Row(QStringLiteral("CPU while idle, port open"), QStringLiteral("% core"), {record.dIdleCpuPercent},
+        MakeFigure(QStringLiteral("CPU while idle, port open"), QStringLiteral("% core"), {record.dIdleCpuPercent},
             QStringLiteral("< 0.1 %"), Figure::Judged::Median, kIdleLimitPercent),
-        Row(QStringLiteral("CPU during the stream, per second"), QStringLiteral("% core"), record.cpuPercentPerSecond,
+        MakeFigure(QStringLiteral("CPU during the stream, per second"), QStringLiteral("% core"), record.cpuPercentPerSecond,
             cpu.strTarget, cpu.judged, cpu.dLimit),
-        Row(QStringLiteral("CPU during the stream, whole"), QStringLiteral("% core"), {record.dCpuPercentWhole},
+        MakeFigure(QStringLiteral("CPU during the stream, whole"), QStringLiteral("% core"), {record.dCpuPercentWhole},
             cpu.strTarget, cpu.judged, cpu.dLimit),
-        Row(QStringLiteral("Current Frequency behind the stream, at worst"), QStringLiteral("ms"), lagsMs,
+        MakeFigure(QStringLiteral("Current Frequency behind the stream, at worst"), QStringLiteral("ms"), lagsMs,
             strLagTarget, Figure::Judged::Max, kLagLimitMs + nAdapterLatencyMs),
-        Row(QStringLiteral("Current Frequency updates per second"), QStringLiteral("/s"), updatesPerSecond,
+        MakeFigure(QStringLiteral("Current Frequency updates per second"), QStringLiteral("/s"), updatesPerSecond,
             QStringLiteral(">= 19 (each tick)"), Figure::Judged::Median, kUpdatesPerSecondLimit, false),
-        Row(QStringLiteral("scan ticks showing a newer report"), QStringLiteral("%"), {share(ticks.nNewReport)},
+        MakeFigure(QStringLiteral("scan ticks showing a newer report"), QStringLiteral("%"), {share(ticks.nNewReport)},
             QStringLiteral("shown"), Figure::Judged::None, 0),
-        Row(QStringLiteral("scan ticks showing a text no report explains"), QStringLiteral("%"),
+        MakeFigure(QStringLiteral("scan ticks showing a text no report explains"), QStringLiteral("%"),
             {share(ticks.nNoReport)}, QStringLiteral("shown"), Figure::Judged::None, 0),
-        Row(QStringLiteral("scan ticks in a row without a new report"), QStringLiteral("ticks"),
+        MakeFigure(QStringLiteral("scan ticks in a row without a new report"), QStringLiteral("ticks"),
             {static_cast<double>(ticks.nLongestWithoutNew)}, QStringLiteral("<= 20 (1 s)"), Figure::Judged::Max,
             kMostTicksWithoutNewReport),
-        Row(QStringLiteral("shown texts no report explains"), QStringLiteral("texts"),
+        MakeFigure(QStringLiteral("shown texts no report explains"), QStringLiteral("texts"),
             {static_cast<double>(nUnexplained)}, QStringLiteral("shown"), Figure::Judged::None, 0),
-        Row(QStringLiteral("bytes written but not taken in"), QStringLiteral("bytes"), {dLostBytes}, QStringLiteral("0"),
+        MakeFigure(QStringLiteral("bytes written but not taken in"), QStringLiteral("bytes"), {dLostBytes}, QStringLiteral("0"),
             Figure::Judged::Max, 0),
-        Row(QStringLiteral("board writes held up by a full line"), QStringLiteral("writes"),
+        MakeFigure(QStringLiteral("board writes held up by a full line"), QStringLiteral("writes"),
             {static_cast<double>(log.nBlockedWrites)}, QStringLiteral("0"), Figure::Judged::Max, 0),
-        Row(QStringLiteral("last report shown after the stream"), QStringLiteral("yes/no"),
+        MakeFigure(QStringLiteral("last report shown after the stream"), QStringLiteral("yes/no"),
             {record.strFinalText == strLastText ? 1.0 : 0.0}, QStringLiteral("yes"), Figure::Judged::Min, 1, false),
     };
 }

@@ -37,6 +37,20 @@ Summary Summarize(QList<double> values)
     return summary;
 }
 
+Figure MakeFigure(const QString& strName, const QString& strUnit, const QList<double>& values, const QString& strTarget,
+                  Figure::Judged judged, double dLimit, bool bAtMost)
+{
+    Figure figure;
+    figure.strName = strName;
+    figure.strUnit = strUnit;
+    figure.summary = Summarize(values);
+    figure.strTarget = strTarget;
+    figure.judged = judged;
+    figure.dLimit = dLimit;
+    figure.bAtMost = bAtMost;
+    return figure;
+}
+
 QJsonObject ToJson(const Figure& figure)
 {
     QJsonObject object{{QStringLiteral("name"), figure.strName},

@@ -30,6 +30,10 @@ struct Figure {
     bool bAtMost = true;
 };
 
+// A row of repeated runs, held to dLimit by the judged statistic.
+Figure MakeFigure(const QString& strName, const QString& strUnit, const QList<double>& values, const QString& strTarget,
+                  Figure::Judged judged = Figure::Judged::None, double dLimit = 0, bool bAtMost = true);
+
 QJsonObject ToJson(const Figure& figure);
 
 // Writes one group of figures, with notes printed under the table, as the
