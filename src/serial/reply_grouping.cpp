@@ -63,7 +63,6 @@ void CReplyGrouping::SetBufferBytes(int nBytes)
 void CReplyGrouping::AfterRead()
 {
     m_bAnswerAwaited = false;
-    m_bAcknowledgementLeads = false;
     m_bStreamRemainder = false;
     // While streaming, the next drain takes the rest.
     if (m_nThreshold > 0 && !m_bStreaming && m_port.bytesAvailable() > 0)
@@ -78,7 +77,14 @@ void CReplyGrouping::FrameWritten()
 qint64 CReplyGrouping::GroupBytes() const
 {
     const qint64 nAvailable = m_port.bytesAvailable();
-    return m_bStreaming ? WholeReportBytes(nAvailable, m_bAcknowledgementLeads) : nAvailable;
+    // After a gap the group ends a message. On a busy line, a stream or a
+    // late timer's, it ends on a whole report instead: every group then
+    // begins on a message, and the first after a frame may begin with its
+    // acknowledgement.
+    if (!m_bStreaming && !HasPendingSystemBytes(m_port))
+        return nAvailable;
+    return WholeReportBytes(nAvailable,
+                            m_bAnswerAwaited && StartsWithAcknowledgement(m_port.peek(kAcknowledgementBytes)));
 }
 
 void CReplyGrouping::Stop()
@@ -165,10 +171,6 @@ void CReplyGrouping::BeginStreaming()
         return;
     m_bStreaming = true;
     m_bArrivedSinceDrain = false;
-    // After a quiet line these bytes begin a message, which may be the
-    // answer to a frame; after a stream's remainder they begin a report.
-    m_bAcknowledgementLeads = !m_bStreamRemainder && m_bAnswerAwaited
-                              && StartsWithAcknowledgement(m_port.peek(kAcknowledgementBytes));
     m_drainTimer.start(DrainMsecs());
 }
 

@@ -14,9 +14,9 @@ class QSerialPort;
 // 2 ms, since the adapter may hold the rest of a reply that long. A line that
 // does not fall quiet for a long while is taken in on a timer instead, one
 // event per few reports rather than a wake-up for every one: the system is
-// told to hold the bytes meanwhile. Such a group ends on a whole report, as
-// a gap would have cut it: an adapter's packets cut the stream anywhere, and
-// a report cut in two would show as two mixed.
+// told to hold the bytes meanwhile. A group taken while more bytes follow
+// ends on a whole report, as a gap would have cut it: an adapter's packets
+// cut the stream anywhere, and a report cut in two would show as two mixed.
 class CReplyGrouping : public QObject {
     Q_OBJECT
 
@@ -34,7 +34,7 @@ public:
     void AfterRead();
     // A frame went out: the board's acknowledgement may lead what comes next.
     void FrameWritten();
-    // Bytes the next read takes: all that are here, or while streaming the
+    // Bytes the next read takes: all that are here, or on a busy line the
     // whole reports among them.
     qint64 GroupBytes() const;
     // The port is closing or has gone.
@@ -69,9 +69,6 @@ private:
     bool m_bStreaming = false;
     bool m_bArrivedSinceDrain = false;
     bool m_bAnswerAwaited = false;
-    // The stream began with the acknowledgement, two bytes out of step
-    // with its reports until the first group is taken.
-    bool m_bAcknowledgementLeads = false;
     // A stream paused on part of a report, whose rest may yet come.
     bool m_bStreamRemainder = false;
 };
