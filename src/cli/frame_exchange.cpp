@@ -35,7 +35,7 @@ CFrameExchange::CFrameExchange(const WatchPolicy& policy, CResendWatch::Composer
                NoAcknowledgementText(QStringLiteral("no acknowledgement within %1 ms").arg(m_nTimeoutMsecs)));
     });
     connect(&m_timerLastAnswer, &QTimer::timeout, this, [this] {
-        m_watch.Conclude(g_nReceiveEvents != m_nRepliesBeforeLastAnswer ? WatchResult::Refused : WatchResult::GaveUp);
+        m_watch.ConcludeUnanswered();
         Finish(ExitCode::NoAcknowledgement,
                NoAcknowledgementText(QStringLiteral("%1 resends unanswered").arg(m_nFramesSent - 1)));
     });
@@ -44,10 +44,7 @@ CFrameExchange::CFrameExchange(const WatchPolicy& policy, CResendWatch::Composer
         Q_EMIT FrameWritten(strFrame, nRetry);
     });
     connect(&m_watch, &CResendWatch::Acknowledged, this, [this] { Finish(ExitCode::Success, QString()); });
-    connect(&m_watch, &CResendWatch::GaveUp, this, [this] {
-        m_nRepliesBeforeLastAnswer = g_nReceiveEvents;
-        m_timerLastAnswer.start();
-    });
+    connect(&m_watch, &CResendWatch::GaveUp, &m_timerLastAnswer, qOverload<>(&QTimer::start));
     connect(&m_watch, &CResendWatch::SendFailed, this, [this](const QString& strWhy, bool bPortFault) {
         Finish(bPortFault ? ExitCode::PortFailure : ExitCode::BadInput, strWhy);
     });

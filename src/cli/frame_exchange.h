@@ -42,8 +42,6 @@ private:
     QTimer m_timerDeadline;
     QTimer m_timerLastAnswer;
     QString m_strLastReply;
-    // Any reply after the last frame answers it; an acknowledgement ends the run at once.
-    quint64 m_nRepliesBeforeLastAnswer = 0;
     int m_nFramesSent = 0;
     bool m_bFinished = false;
 };

@@ -71,6 +71,11 @@ void CResendWatch::Conclude(WatchResult result, const QString& strError)
     g_trafficLog.Verdict(m_strFrame, m_nFrameRetry, result, strError);
 }
 
+void CResendWatch::ConcludeUnanswered()
+{
+    Conclude(g_nReceiveEvents != m_nRepliesBeforeFrame ? WatchResult::Refused : WatchResult::GaveUp);
+}
+
 WatchResult CResendWatch::UnacknowledgedResult() const
 {
     return m_bLastAnswerRefused ? WatchResult::Refused : WatchResult::GaveUp;

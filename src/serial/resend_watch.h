@@ -55,6 +55,9 @@ public:
     // concludes. Only the first conclusion after a frame counts.
     void AwaitLastAnswer();
     void Conclude(WatchResult result, const QString& strError = QString());
+    // The owner's wait for the last frame's answer is over without an
+    // acknowledgement: refused when any reply came after that frame.
+    void ConcludeUnanswered();
 
     bool IsRunning() const;
 
