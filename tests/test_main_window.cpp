@@ -1,8 +1,8 @@
 #include "pages/message_box.h"
 #include "pages/run_flags.h"
-#include "serial/ms_comm.h"
+#include "pages/ms_comm.h"
 #include "serial/port_table.h"
-#include "serial/reply_state.h"
+#include "pages/reply_state.h"
 #include "support/golden_frames.h"
 #include "support/window_on_board.h"
 
@@ -32,7 +32,7 @@ private:
     void ListSecondBoard(CVirtualBoard& second)
     {
         QVERIFY(second.Open());
-        AddPreferredPort(second.PortName(), QStringLiteral("second board"));
+        g_msComm.Ports().AddPreferred(second.PortName(), QStringLiteral("second board"));
         Ui().cmbComPort->showPopup();
         Ui().cmbComPort->hidePopup();
         QCOMPARE(Ui().cmbComPort->itemText(1), second.PortName());
@@ -173,7 +173,7 @@ private Q_SLOTS:
     {
         CVirtualBoard second;
         QVERIFY(second.Open());
-        AddPreferredPort(second.PortName(), QStringLiteral("second board"));
+        g_msComm.Ports().AddPreferred(second.PortName(), QStringLiteral("second board"));
 
         Ui().cmbComPort->showPopup();
         QCOMPARE(Ui().cmbComPort->currentIndex(), -1);
@@ -204,9 +204,9 @@ private Q_SLOTS:
         // Another adapter comes in ahead of it while the list is shown.
         CVirtualBoard newcomer;
         QVERIFY(newcomer.Open());
-        ClearPreferredPorts();
+        g_msComm.Ports().ClearPreferred();
         for (const QString& strPort : {Fixture().Board().PortName(), newcomer.PortName(), second.PortName()})
-            AddPreferredPort(strPort, QString());
+            g_msComm.Ports().AddPreferred(strPort, QString());
         Ui().cmbComPort->setCurrentIndex(1);
         Q_EMIT Ui().cmbComPort->activated(1);
         QCOMPARE(g_msComm.PortLocation(), second.PortName());
@@ -333,8 +333,8 @@ private Q_SLOTS:
     void refusedStartUpStillOpensTheWindow()
     {
         m_pFixture.reset();
-        ClearPreferredPorts();
-        AddPreferredPort(QStringLiteral("/dev/vevevar-missing-device"), QString());
+        g_msComm.Ports().ClearPreferred();
+        g_msComm.Ports().AddPreferred(QStringLiteral("/dev/vevevar-missing-device"), QString());
         QStringList messages;
         SetMessageBoxHook([&messages](const QString& strText) { messages.append(strText); });
         {
@@ -347,7 +347,7 @@ private Q_SLOTS:
             QVERIFY(window.SinglePointPage().isVisible());
         }
         SetMessageBoxHook({});
-        ClearPreferredPorts();
+        g_msComm.Ports().ClearPreferred();
     }
 };
 

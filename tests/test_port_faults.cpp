@@ -1,7 +1,7 @@
 #include "pages/run_flags.h"
-#include "serial/ms_comm.h"
+#include "pages/ms_comm.h"
 #include "serial/port_table.h"
-#include "serial/reply_state.h"
+#include "pages/reply_state.h"
 #include "support/window_on_board.h"
 
 #include <QSerialPort>
@@ -154,7 +154,7 @@ private Q_SLOTS:
             QVERIFY(other.open(QIODevice::ReadWrite));
             device = Fixture().Board().PortName();
         }
-        AddPreferredPort(device, QStringLiteral("refusing device"));
+        g_msComm.Ports().AddPreferred(device, QStringLiteral("refusing device"));
         PickPort(1);
         QCOMPARE(Fixture().Messages().size(), 1);
         QVERIFY2(Fixture().Messages().first().contains(device), qPrintable(Fixture().Messages().first()));

@@ -5,9 +5,9 @@
 #include "board/virtual_board.h"
 #include "pages/message_box.h"
 #include "serial/by_id_names.h"
-#include "serial/ms_comm.h"
+#include "pages/ms_comm.h"
 #include "serial/port_table.h"
-#include "serial/reply_state.h"
+#include "pages/reply_state.h"
 #include "support/raw_pty.h"
 
 #include <QAbstractButton>
@@ -132,15 +132,15 @@ private Q_SLOTS:
         QVERIFY(m_pDir->isValid());
         QVERIFY(QDir(m_pDir->path()).mkpath(QStringLiteral("dev")));
         QVERIFY(QDir(m_pDir->path()).mkpath(QStringLiteral("by-id")));
-        SetByIdFolder(m_pDir->filePath(QStringLiteral("by-id")));
+        g_msComm.Ports().SetByIdFolder(m_pDir->filePath(QStringLiteral("by-id")));
         for (auto& pBoard : m_boards) {
             pBoard = std::make_unique<CVirtualBoard>();
             QVERIFY2(pBoard->Open(), qPrintable(pBoard->ErrorText()));
         }
-        ClearPreferredPorts();
+        g_msComm.Ports().ClearPreferred();
         for (const int n : {0, 1}) {
             PlugIn(n, n);
-            AddPreferredPort(DevicePath(n), QStringLiteral("adapter"));
+            g_msComm.Ports().AddPreferred(DevicePath(n), QStringLiteral("adapter"));
         }
         m_messages.clear();
         SetMessageBoxHook([this](const QString& strText) { m_messages.append(strText); });
@@ -150,8 +150,8 @@ private Q_SLOTS:
     {
         m_pWindow.reset();
         SetMessageBoxHook({});
-        ClearPreferredPorts();
-        SetByIdFolder(QString::fromLatin1(kByIdFolder));
+        g_msComm.Ports().ClearPreferred();
+        g_msComm.Ports().SetByIdFolder(QString::fromLatin1(kByIdFolder));
         m_boards = {};
         m_pDir.reset();
         g_strReply.clear();
@@ -187,7 +187,7 @@ private Q_SLOTS:
     void refusedOpenRemembersNothing()
     {
         StartWindow(StartPort::Remembered);
-        AddPreferredPort(m_pDir->filePath(QStringLiteral("dev/ttyUSB9")), QStringLiteral("unplugged"));
+        g_msComm.Ports().AddPreferred(m_pDir->filePath(QStringLiteral("dev/ttyUSB9")), QStringLiteral("unplugged"));
         Pick(2);
         QCOMPARE(m_messages.size(), 1);
         QVERIFY(m_messages.first().contains(QStringLiteral("ttyUSB9")));
@@ -216,8 +216,8 @@ private Q_SLOTS:
         if (gone == QLatin1String("adapter"))
             RemoveLink(ByIdPath(1));
         if (bByDevice) {
-            ClearPreferredPorts();
-            AddPreferredPort(DevicePath(0), QStringLiteral("adapter"));
+            g_msComm.Ports().ClearPreferred();
+            g_msComm.Ports().AddPreferred(DevicePath(0), QStringLiteral("adapter"));
         } else {
             RemoveLink(DevicePath(1));
         }
@@ -271,13 +271,13 @@ private Q_SLOTS:
         QFETCH(bool, simulated);
         QFETCH(bool, givenById);
         CPortMemory().Remember(ByIdPath(1));
-        ClearPreferredPorts();
+        g_msComm.Ports().ClearPreferred();
         const QString strGiven = givenById ? ByIdPath(0) : DevicePath(0);
         const StartPort startPort = ListCommandLinePorts(
             simulated ? CommandLinePorts{m_boards[0]->PortName(), QString()} : CommandLinePorts{QString(), strGiven});
         QCOMPARE(startPort, StartPort::First);
         // Board B is listed too, as the system would list it.
-        AddPreferredPort(DevicePath(1), QStringLiteral("adapter"));
+        g_msComm.Ports().AddPreferred(DevicePath(1), QStringLiteral("adapter"));
 
         StartWindow(startPort);
         QCOMPARE(Ui().cmbComPort->currentIndex(), 0);
@@ -292,7 +292,7 @@ private Q_SLOTS:
 
     void portGivenByItsByIdPathOpensThroughTheLink()
     {
-        ClearPreferredPorts();
+        g_msComm.Ports().ClearPreferred();
         const StartPort startPort = ListCommandLinePorts({QString(), ByIdPath(1)});
         StartWindow(startPort);
         QCOMPARE(g_msComm.PortLocation(), ByIdPath(1));

@@ -1,9 +1,9 @@
 #include "pages/message_box.h"
 #include "pages/run_flags.h"
 #include "protocol/frame.h"
-#include "serial/ms_comm.h"
+#include "pages/ms_comm.h"
 #include "serial/port_table.h"
-#include "serial/reply_state.h"
+#include "pages/reply_state.h"
 #include "support/window_on_board.h"
 
 #include <QElapsedTimer>
@@ -297,7 +297,7 @@ private Q_SLOTS:
         m_pFixture = std::make_unique<WindowOnBoard>();
         // Named for this process: the serial stack locks a port by its name,
         // and other tests open a missing device of their own at the same time.
-        AddPreferredPort(QStringLiteral("/dev/vevevar-missing-session-%1").arg(QCoreApplication::applicationPid()),
+        g_msComm.Ports().AddPreferred(QStringLiteral("/dev/vevevar-missing-session-%1").arg(QCoreApplication::applicationPid()),
                          QStringLiteral("a port that is not there"));
         Fixture().SetWhileMessageOpen([this](const QString& strText) { OnMessage(strText); });
     }

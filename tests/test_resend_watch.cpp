@@ -1,9 +1,13 @@
-// The resend watch on its own: short periods, and a fake writer whose
-// "board" answers each frame on the next turn of the event loop.
+// The resend watch over a real link: short periods, and a pseudo-terminal
+// whose far end answers each frame from a script as soon as it is written.
 
+#include "protocol/frame_builders.h"
+#include "protocol/reply_text.h"
+#include "serial/board_line.h"
 #include "serial/comm_error.h"
-#include "serial/reply_state.h"
 #include "serial/resend_watch.h"
+#include "serial/serial_link.h"
+#include "support/raw_pty.h"
 
 #include <QTest>
 
@@ -19,7 +23,7 @@ WatchPolicy Shortened(WatchPolicy policy)
 }
 
 // A policy by name; "... with a silence limit" counts three periods without
-// any reply as a refusal.
+// any reply as a refusal, "... on arrival" judges each reply as it comes.
 WatchPolicy PolicyNamed(const QString& strName)
 {
     if (strName.endsWith(QLatin1String(" with a silence limit"))) {
@@ -27,6 +31,8 @@ WatchPolicy PolicyNamed(const QString& strName)
         policy.nSilenceMsecs = 3 * kPeriodMs;
         return policy;
     }
+    if (strName.endsWith(QLatin1String(" on arrival")))
+        return OnArrival(PolicyNamed(strName.section(QLatin1Char(' '), 0, 0)));
     if (strName == QLatin1String("point"))
         return Shortened(kPointWatchPolicy);
     if (strName == QLatin1String("close"))
@@ -42,52 +48,77 @@ QStringList Counts(int nFirst, int nLast)
     return counts;
 }
 
-// A watch with its counters, a writer that records the counts it was given
-// and a board that answers from a script: A acknowledges, R refuses, S stays
-// silent; past the script it stays silent.
+const char* VerdictName(WatchResult result)
+{
+    switch (result) {
+    case WatchResult::Ack:
+        return "ack";
+    case WatchResult::Refused:
+        return "refused";
+    case WatchResult::GaveUp:
+        return "gave_up";
+    case WatchResult::Stopped:
+        return "stopped";
+    case WatchResult::SendFailed:
+        break;
+    }
+    return "send_failed";
+}
+
+// A watch with its counters on a link to a pseudo-terminal, the reply text
+// the window's receive path would keep, and a board that answers from a
+// script: A acknowledges, R refuses, S stays silent; past the script it stays
+// silent.
 class WatchBench : public QObject {
 public:
     WatchBench(const WatchPolicy& policy, const QString& strAnswers)
         : m_strAnswers(strAnswers)
-        , m_watch(policy, {m_nRetry, m_bDone, m_bRetrying}, [](int nRetry) { return QString::asprintf("%02d", nRetry); },
-                  [this](QString& strFrame) { Write(strFrame); })
+        , m_watch(policy, {m_nRetry, m_bDone, m_bRetrying}, [](int nRetry) { return PointFrame(nRetry, 0x19999999, 0x0FD7); },
+                  m_link, &m_strReply)
     {
+        m_link.Ports().AddPreferred(m_pty.SlavePath(), QStringLiteral("scripted board"));
+        m_link.Attach();
+        SetUpBoardLine(m_link);
+        connect(&m_link, &CSerialLink::replyReceived, this, [this](const QByteArray& bytes) {
+            m_strReply = ReplyText(bytes);
+            if (m_bPortClosesAfterReply)
+                m_link.SetPortOpen(false);
+        });
+        connect(&m_watch, &CResendWatch::FrameWritten, this, [this](const QString&, int nRetry) { Answer(nRetry); });
         connect(&m_watch, &CResendWatch::Acknowledged, this, [this] { ++m_nAcknowledged; });
-        connect(&m_watch, &CResendWatch::GaveUp, this, [this] { ++m_nGaveUp; });
+        connect(&m_watch, &CResendWatch::Ticked, this, [this] { ++m_nTicks; });
+        connect(&m_watch, &CResendWatch::Concluded, this,
+                [this](WatchResult result) { m_verdicts.append(QLatin1String(VerdictName(result))); });
         connect(&m_watch, &CResendWatch::SendFailed, this, [this](const QString& strWhy, bool bPortFault) {
             m_failures.append(strWhy);
             m_bPortFault = bPortFault;
         });
     }
 
-    void Write(QString& strFrame)
+    void Answer(int nRetry)
     {
-        if (m_nFailFromFrame >= 0 && m_counts.size() >= m_nFailFromFrame)
-            throw CommError(QStringLiteral("the port is gone"));
-        m_counts.append(strFrame);
+        m_counts.append(QString::asprintf("%02d", nRetry));
         const QChar answer = m_counts.size() <= m_strAnswers.size() ? m_strAnswers[m_counts.size() - 1] : u'S';
-        if (answer == u'S')
-            return;
-        QMetaObject::invokeMethod(
-            this,
-            [answer] {
-                g_strReply = answer == u'A' ? QStringLiteral("4F 4B ") : QStringLiteral("45 52 ");
-                ++g_nReceiveEvents;
-            },
-            Qt::QueuedConnection);
+        if (answer != u'S')
+            m_pty.Write(QByteArray::fromHex(answer == u'A' ? "4F4B" : "4552"));
     }
 
+    RawPty m_pty;
+    CSerialLink m_link;
+    QString m_strReply;
     QString m_strAnswers;
     int m_nRetry = 0;
     bool m_bDone = false;
     bool m_bRetrying = false;
     CResendWatch m_watch;
     QStringList m_counts;
+    QStringList m_verdicts;
     int m_nAcknowledged = 0;
-    int m_nGaveUp = 0;
+    int m_nTicks = 0;
     QStringList m_failures;
     bool m_bPortFault = false;
-    int m_nFailFromFrame = -1;
+    // The port refuses what comes after the first answer.
+    bool m_bPortClosesAfterReply = false;
 };
 
 } // namespace
@@ -96,37 +127,46 @@ class TestResendWatch : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init() { g_strReply.clear(); }
-
     void answersAndResends_data()
     {
         QTest::addColumn<QString>("policy");
         QTest::addColumn<QString>("answers");
         QTest::addColumn<QStringList>("counts");
         QTest::addColumn<int>("acknowledged");
-        QTest::addColumn<int>("gaveUp");
+        QTest::addColumn<QString>("verdict");
         QTest::addColumn<bool>("running");
-        QTest::newRow("point, acknowledged") << "point" << "A" << Counts(0, 0) << 1 << 0 << false;
-        QTest::newRow("point, refused twice") << "point" << "RRA" << Counts(0, 2) << 1 << 0 << false;
-        QTest::newRow("point, silent") << "point" << "" << Counts(0, 6) << 0 << 1 << false;
-        QTest::newRow("point, refused throughout") << "point" << "RRRRRRRR" << Counts(0, 6) << 0 << 1 << false;
-        QTest::newRow("point, answered by the last resend") << "point" << "SSSSSSA" << Counts(0, 6) << 0 << 1 << false;
-        QTest::newRow("close, silent: count stays 00") << "close" << "" << QStringList(10, "00") << 0 << 1 << false;
-        QTest::newRow("close, refused once") << "close" << "RA" << QStringList(2, "00") << 1 << 0 << false;
-        QTest::newRow("sweep, acknowledged: ticks go on") << "sweep" << "A" << Counts(0, 0) << 1 << 0 << true;
-        QTest::newRow("sweep, silent: waits") << "sweep" << "" << Counts(0, 0) << 0 << 0 << true;
-        QTest::newRow("sweep, refused then silent") << "sweep" << "RR" << Counts(0, 2) << 0 << 0 << true;
-        QTest::newRow("sweep, refused throughout") << "sweep" << "RRRRRRRRRRR" << Counts(0, 9) << 0 << 1 << false;
-        QTest::newRow("sweep, silence limit: silent") << "sweep with a silence limit" << "" << Counts(0, 9) << 0 << 1
+        QTest::newRow("point, acknowledged") << "point" << "A" << Counts(0, 0) << 1 << "ack" << false;
+        QTest::newRow("point, refused twice") << "point" << "RRA" << Counts(0, 2) << 1 << "ack" << false;
+        QTest::newRow("point, silent") << "point" << "" << Counts(0, 6) << 0 << "gave_up" << false;
+        QTest::newRow("point, refused throughout") << "point" << "RRRRRRRR" << Counts(0, 6) << 0 << "refused" << false;
+        QTest::newRow("point, answered by the last resend") << "point" << "SSSSSSA" << Counts(0, 6) << 0 << "gave_up" << false;
+        QTest::newRow("close, silent: count stays 00") << "close" << "" << QStringList(10, "00") << 0 << "gave_up" << false;
+        QTest::newRow("close, refused once") << "close" << "RA" << QStringList(2, "00") << 1 << "ack" << false;
+        QTest::newRow("sweep, acknowledged: ticks go on") << "sweep" << "A" << Counts(0, 0) << 1 << "ack" << true;
+        QTest::newRow("sweep, silent: waits") << "sweep" << "" << Counts(0, 0) << 0 << "" << true;
+        QTest::newRow("sweep, refused then silent") << "sweep" << "RR" << Counts(0, 2) << 0 << "" << true;
+        QTest::newRow("sweep, refused throughout") << "sweep" << "RRRRRRRRRRR" << Counts(0, 9) << 0 << "refused" << false;
+        QTest::newRow("sweep, silence limit: silent") << "sweep with a silence limit" << "" << Counts(0, 9) << 0 << "gave_up"
                                                       << false;
         QTest::newRow("sweep, silence limit: silent twice") << "sweep with a silence limit" << "SSA" << Counts(0, 2)
-                                                            << 1 << 0 << true;
+                                                            << 1 << "ack" << true;
         QTest::newRow("sweep, silence limit: silent and refused") << "sweep with a silence limit" << "SRSA"
-                                                                  << Counts(0, 3) << 1 << 0 << true;
+                                                                  << Counts(0, 3) << 1 << "ack" << true;
         QTest::newRow("point, silence limit: resends as before") << "point with a silence limit" << "" << Counts(0, 6)
-                                                                 << 0 << 1 << false;
+                                                                 << 0 << "gave_up" << false;
         QTest::newRow("close, silence limit: resends as before") << "close with a silence limit" << "RA"
-                                                                 << QStringList(2, "00") << 1 << 0 << false;
+                                                                 << QStringList(2, "00") << 1 << "ack" << false;
+        QTest::newRow("point on arrival, refused twice") << "point on arrival" << "RRA" << Counts(0, 2) << 1 << "ack"
+                                                         << false;
+        QTest::newRow("point on arrival, answered by the last resend")
+            << "point on arrival" << "SSSSSSA" << Counts(0, 6) << 1 << "ack" << false;
+        QTest::newRow("point on arrival, refused throughout") << "point on arrival" << "RRRRRRRR" << Counts(0, 6) << 0
+                                                              << "refused" << false;
+        QTest::newRow("point on arrival, silent") << "point on arrival" << "" << Counts(0, 6) << 0 << "gave_up" << false;
+        QTest::newRow("sweep on arrival, acknowledged: the exchange ends") << "sweep on arrival" << "A" << Counts(0, 0)
+                                                                           << 1 << "ack" << false;
+        QTest::newRow("sweep on arrival, refused throughout") << "sweep on arrival" << "RRRRRRRRRRR" << Counts(0, 9)
+                                                              << 0 << "refused" << false;
     }
     void answersAndResends()
     {
@@ -134,30 +174,43 @@ private Q_SLOTS:
         QFETCH(QString, answers);
         QFETCH(QStringList, counts);
         QFETCH(int, acknowledged);
-        QFETCH(int, gaveUp);
+        QFETCH(QString, verdict);
         QFETCH(bool, running);
         WatchBench bench(PolicyNamed(policy), answers);
         bench.m_watch.Send();
         QVERIFY(bench.m_watch.IsRunning());
         QTRY_COMPARE_WITH_TIMEOUT(bench.m_counts.size(), counts.size(), kWaitMs);
-        QTRY_VERIFY_WITH_TIMEOUT(bench.m_nAcknowledged + bench.m_nGaveUp > 0 || running, kWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!bench.m_verdicts.isEmpty() || running, kWaitMs);
         // Long enough for any frame that should not come.
         QTest::qWait(5 * kPeriodMs);
         QCOMPARE(bench.m_counts, counts);
         QCOMPARE(bench.m_nAcknowledged, acknowledged);
-        QCOMPARE(bench.m_nGaveUp, gaveUp);
+        QCOMPARE(bench.m_verdicts, verdict.isEmpty() ? QStringList() : QStringList{verdict});
         QCOMPARE(bench.m_watch.IsRunning(), running);
-        QCOMPARE(bench.m_bDone, acknowledged + gaveUp > 0);
-        if (acknowledged + gaveUp > 0) {
+        QCOMPARE(bench.m_bDone, !verdict.isEmpty());
+        if (!verdict.isEmpty()) {
             QCOMPARE(bench.m_nRetry, 0);
             QVERIFY(!bench.m_bRetrying);
         }
     }
 
+    // With a period no test waits out, only the reply itself can end it.
+    void acknowledgementEndsTheExchangeAsItArrives()
+    {
+        WatchPolicy policy = OnArrival(kPointWatchPolicy);
+        policy.nPeriodMsecs = 600000;
+        WatchBench bench(policy, QStringLiteral("A"));
+        bench.m_watch.Send();
+        QTRY_COMPARE_WITH_TIMEOUT(bench.m_verdicts, QStringList{"ack"}, kWaitMs);
+        QVERIFY(!bench.m_watch.IsRunning());
+        QCOMPARE(bench.m_nTicks, 0);
+    }
+
     void earlierReplyAnswersNothing()
     {
-        g_strReply = QStringLiteral("4F 4B ");
         WatchBench bench(PolicyNamed(QStringLiteral("point")), QString());
+        bench.m_pty.Write(QByteArray::fromHex("4F4B"));
+        QTRY_COMPARE_WITH_TIMEOUT(bench.m_strReply, QStringLiteral("4F 4B "), kWaitMs);
         bench.m_watch.Send();
         QTRY_VERIFY_WITH_TIMEOUT(!bench.m_watch.IsRunning(), kWaitMs);
         QCOMPARE(bench.m_counts, Counts(0, 6));
@@ -226,13 +279,14 @@ private Q_SLOTS:
     {
         QFETCH(QString, policy);
         WatchBench bench(PolicyNamed(policy), QStringLiteral("R"));
-        bench.m_nFailFromFrame = 1;
+        bench.m_bPortClosesAfterReply = true;
         bench.m_watch.Send();
         QTRY_COMPARE_WITH_TIMEOUT(bench.m_failures.size(), 1, kWaitMs);
         QVERIFY(bench.m_bPortFault);
         QVERIFY(!bench.m_watch.IsRunning());
         QTest::qWait(5 * kPeriodMs);
-        QCOMPARE(bench.m_failures, QStringList{QStringLiteral("the port is gone")});
+        QCOMPARE(bench.m_failures.size(), 1);
+        QVERIFY2(bench.m_failures.first().contains("not open"), qPrintable(bench.m_failures.first()));
         QCOMPARE(bench.m_nRetry, 0);
         QVERIFY(bench.m_bDone);
         QVERIFY(!bench.m_bRetrying);
@@ -241,7 +295,7 @@ private Q_SLOTS:
     void refusedFirstSendChangesNothing()
     {
         WatchBench bench(PolicyNamed(QStringLiteral("point")), QString());
-        bench.m_nFailFromFrame = 0;
+        bench.m_link.SetPortOpen(false);
         QVERIFY_THROWS_EXCEPTION(CommError, bench.m_watch.Send());
         QVERIFY(!bench.m_watch.IsRunning());
         QVERIFY(!bench.m_bDone);

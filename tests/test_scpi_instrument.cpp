@@ -1,4 +1,4 @@
-#include "cli/scpi/message_run.h"
+#include "scpi/message_run.h"
 #include "encoding/words.h"
 #include "protocol/frame_builders.h"
 #include "support/golden_frames.h"

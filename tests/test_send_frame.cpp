@@ -1,20 +1,19 @@
 #include "board/virtual_board.h"
 #include "protocol/frame.h"
 #include "serial/board_line.h"
-#include "serial/ms_comm.h"
-#include "serial/port_table.h"
-#include "serial/send_frame.h"
+#include "serial/serial_link.h"
 #include "support/golden_frames.h"
 
 #include <QTest>
 
-// A frame from the protocol library, through SendFrame and g_msComm, over a
-// real pseudo-terminal to the virtual board, and the board's answer back.
+// A frame from the protocol library, sent by the link over a real
+// pseudo-terminal to the virtual board, and the board's answer back.
 class TestSendFrame : public QObject {
     Q_OBJECT
 
 private:
     std::unique_ptr<CVirtualBoard> m_pBoard;
+    std::unique_ptr<CSerialLink> m_pLink;
     QList<QByteArray> m_received;
 
 private Q_SLOTS:
@@ -22,23 +21,18 @@ private Q_SLOTS:
     {
         m_pBoard = std::make_unique<CVirtualBoard>();
         QVERIFY(m_pBoard->Open());
-        ClearPreferredPorts();
-        AddPreferredPort(m_pBoard->PortName(), QStringLiteral("virtual board"));
-        g_msComm.Attach();
-        SetUpBoardLine(g_msComm);
+        m_pLink = std::make_unique<CSerialLink>();
+        m_pLink->Ports().AddPreferred(m_pBoard->PortName(), QStringLiteral("virtual board"));
+        m_pLink->Attach();
+        SetUpBoardLine(*m_pLink);
         m_received.clear();
-        connect(&g_msComm, &CMSComm::OnComm, this, [this] {
-            if (g_msComm.GetCommEvent() == CMSComm::kEventReceive)
-                m_received.append(g_msComm.GetInput());
-        });
+        connect(m_pLink.get(), &CSerialLink::replyReceived, this, [this](const QByteArray& bytes) { m_received.append(bytes); });
     }
 
     void cleanup()
     {
-        g_msComm.disconnect(this);
-        g_msComm.Detach();
+        m_pLink.reset();
         m_pBoard.reset();
-        ClearPreferredPorts();
     }
 
     void frameReachesTheBoardAndTheAnswerComesBack_data()
@@ -64,7 +58,7 @@ private Q_SLOTS:
         QFETCH(QString, composed);
         QFETCH(QString, wire);
         QString strFrame = composed;
-        SendFrame(strFrame);
+        m_pLink->SendFrame(strFrame);
         QCOMPARE(strFrame, wire);
 
         QTRY_COMPARE_WITH_TIMEOUT(m_pBoard->Frames().size(), 1, 5000);

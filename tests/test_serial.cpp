@@ -1,8 +1,8 @@
 #include "serial/board_line.h"
 #include "serial/comm_error.h"
 #include "serial/line_settings.h"
-#include "serial/ms_comm.h"
 #include "serial/port_table.h"
+#include "serial/serial_link.h"
 #include "support/raw_pty.h"
 
 #include <QScopeGuard>
@@ -15,8 +15,9 @@
 
 namespace {
 
+// A receive event with its bytes, or a port failure with its text.
 struct ReceivedEvent {
-    short nEvent;
+    bool bFailure;
     QByteArray input;
 };
 
@@ -46,15 +47,20 @@ class TestSerial : public QObject {
 private:
     std::unique_ptr<RawPty> m_pPty;
     QList<ReceivedEvent> m_events;
+    std::unique_ptr<CSerialLink> m_pLink;
 
     void OpenOnPty()
     {
         m_pPty = std::make_unique<RawPty>();
         QVERIFY(m_pPty->IsOpen());
-        ClearPreferredPorts();
-        AddPreferredPort(m_pPty->SlavePath(), QStringLiteral("test line"));
-        g_msComm.Attach();
-        const QString strRefusal = ThrownText([] { SetUpBoardLine(g_msComm); });
+        m_pLink = std::make_unique<CSerialLink>();
+        connect(m_pLink.get(), &CSerialLink::replyReceived, this,
+                [this](const QByteArray& bytes) { m_events.append({false, bytes}); });
+        connect(m_pLink.get(), &CSerialLink::portFailed, this,
+                [this](const QString& strWhy) { m_events.append({true, strWhy.toUtf8()}); });
+        m_pLink->Ports().AddPreferred(m_pPty->SlavePath(), QStringLiteral("test line"));
+        m_pLink->Attach();
+        const QString strRefusal = ThrownText([this] { SetUpBoardLine(*m_pLink); });
         QVERIFY2(strRefusal.isEmpty(), qPrintable(strRefusal));
     }
 
@@ -71,20 +77,14 @@ private:
     QByteArray ReceivedBytes() const
     {
         QByteArray bytes;
-        for (const ReceivedEvent& event : m_events)
-            bytes += event.input;
+        for (const ReceivedEvent& event : m_events) {
+            if (!event.bFailure)
+                bytes += event.input;
+        }
         return bytes;
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        connect(&g_msComm, &CMSComm::OnComm, this, [this] {
-            const short nEvent = g_msComm.GetCommEvent();
-            m_events.append({nEvent, nEvent == CMSComm::kEventReceive ? g_msComm.GetInput() : QByteArray()});
-        });
-    }
-
     void init()
     {
         m_events.clear();
@@ -93,15 +93,14 @@ private Q_SLOTS:
 
     void cleanup()
     {
-        g_msComm.Detach();
+        m_pLink.reset();
         m_pPty.reset();
-        ClearPreferredPorts();
     }
 
     void opensWithTheLineSettings()
     {
-        QVERIFY(g_msComm.GetPortOpen());
-        QCOMPARE(g_msComm.PortLocation(), m_pPty->SlavePath());
+        QVERIFY(m_pLink->GetPortOpen());
+        QCOMPARE(m_pLink->PortLocation(), m_pPty->SlavePath());
         QCOMPARE(m_pPty->OutputBaud(), 9600);
     }
 
@@ -111,7 +110,7 @@ private Q_SLOTS:
         for (int i = 0; i < 256; ++i)
             all[i] = static_cast<char>(i);
 
-        g_msComm.SetOutput(all);
+        m_pLink->SetOutput(all);
         QByteArray written;
         QTRY_VERIFY_WITH_TIMEOUT((written += m_pPty->ReadAvailable()).size() >= 256, 5000);
         QCOMPARE(written, all);
@@ -120,7 +119,7 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(ReceivedBytes().size(), 256, 5000);
         QCOMPARE(ReceivedBytes(), all);
         QCOMPARE(m_events.size(), 1);
-        QCOMPARE(m_events.first().nEvent, CMSComm::kEventReceive);
+        QVERIFY(!m_events.first().bFailure);
     }
 
     void oneReadNeverExceedsTheInputBuffer()
@@ -186,11 +185,11 @@ private Q_SLOTS:
             m_pPty->Close();
         });
         const auto joinWriter = qScopeGuard([&writer] { writer.join(); });
-        QTRY_VERIFY_WITH_TIMEOUT(!g_msComm.GetPortOpen(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_pLink->GetPortOpen(), 10000);
         QTest::qWait(300);
-        QCOMPARE(m_events.last().nEvent, CMSComm::kEventDisconnected);
+        QVERIFY(m_events.last().bFailure);
         for (qsizetype i = 0; i + 1 < m_events.size(); ++i)
-            QCOMPARE(m_events[i].nEvent, CMSComm::kEventReceive);
+            QVERIFY(!m_events[i].bFailure);
         QVERIFY(m_events.size() >= 3);
         QVERIFY(stream.startsWith(ReceivedBytes()));
     }
@@ -198,18 +197,19 @@ private Q_SLOTS:
     void vanishedDeviceIsOneDisconnect()
     {
         m_pPty->Close();
-        QTRY_VERIFY_WITH_TIMEOUT(!g_msComm.GetPortOpen(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_pLink->GetPortOpen(), 5000);
         QTest::qWait(300);
         QCOMPARE(m_events.size(), 1);
-        QCOMPARE(m_events.first().nEvent, CMSComm::kEventDisconnected);
-        QVERIFY(g_msComm.LastEventText().contains(g_msComm.PortLocation()));
-        QVERIFY(g_msComm.LastEventText().contains("went away"));
+        QVERIFY(m_events.first().bFailure);
+        const QString strWhy = QString::fromUtf8(m_events.first().input);
+        QVERIFY(strWhy.contains(m_pLink->PortLocation()));
+        QVERIFY(strWhy.contains("went away"));
     }
 
     void writingOnAClosedPortThrows()
     {
-        g_msComm.SetPortOpen(false);
-        const QString strText = ThrownText([] { g_msComm.SetOutput(QByteArray::fromHex("A55A")); });
+        m_pLink->SetPortOpen(false);
+        const QString strText = ThrownText([this] { m_pLink->SetOutput(QByteArray::fromHex("A55A")); });
         QVERIFY(strText.contains(m_pPty->SlavePath()));
         QVERIFY(strText.contains("not open"));
         QVERIFY(m_pPty->ReadAvailable().isEmpty());
@@ -217,10 +217,10 @@ private Q_SLOTS:
 
     void reopensAfterClose()
     {
-        g_msComm.SetPortOpen(false);
-        QVERIFY(!g_msComm.GetPortOpen());
-        g_msComm.SetPortOpen(true);
-        QVERIFY(g_msComm.GetPortOpen());
+        m_pLink->SetPortOpen(false);
+        QVERIFY(!m_pLink->GetPortOpen());
+        m_pLink->SetPortOpen(true);
+        QVERIFY(m_pLink->GetPortOpen());
         m_pPty->Write(QByteArray::fromHex("4F4B"));
         QTRY_COMPARE_WITH_TIMEOUT(ReceivedBytes(), QByteArray::fromHex("4F4B"), 5000);
     }
@@ -240,32 +240,32 @@ private Q_SLOTS:
     {
         QFETCH(int, operation);
         QFETCH(QString, needle);
-        const QString strText = ThrownText([operation] {
+        const QString strText = ThrownText([this, operation] {
             switch (operation) {
             case 0:
-                g_msComm.SetSettings(QStringLiteral("9600;n;8;1"));
+                m_pLink->SetSettings(QStringLiteral("9600;n;8;1"));
                 break;
             case 1:
-                g_msComm.SetCommPort(2);
+                m_pLink->SetCommPort(2);
                 break;
             case 2:
-                g_msComm.SetPortOpen(false);
-                g_msComm.SetCommPort(500);
-                g_msComm.SetPortOpen(true);
+                m_pLink->SetPortOpen(false);
+                m_pLink->SetCommPort(500);
+                m_pLink->SetPortOpen(true);
                 break;
             case 3:
-                g_msComm.SetPortOpen(false);
+                m_pLink->SetPortOpen(false);
                 // Named per process: two runs at once would contend for one lock file.
-                AddPreferredPort(QStringLiteral("/dev/vevevar-no-such-device-%1").arg(QCoreApplication::applicationPid()),
+                m_pLink->Ports().AddPreferred(QStringLiteral("/dev/vevevar-no-such-device-%1").arg(QCoreApplication::applicationPid()),
                                  QString());
-                g_msComm.SetCommPort(2);
-                g_msComm.SetPortOpen(true);
+                m_pLink->SetCommPort(2);
+                m_pLink->SetPortOpen(true);
                 break;
             case 4:
-                g_msComm.SetInputMode(2);
+                m_pLink->SetInputMode(2);
                 break;
             case 5:
-                g_msComm.SetOutput(QByteArray(513, 'x'));
+                m_pLink->SetOutput(QByteArray(513, 'x'));
                 break;
             }
         });
@@ -274,9 +274,9 @@ private Q_SLOTS:
 
     void unattachedLinkRefuses()
     {
-        g_msComm.Detach();
-        QVERIFY(ThrownText([] { g_msComm.SetPortOpen(true); }).contains("not attached"));
-        QVERIFY(!g_msComm.GetPortOpen());
+        m_pLink->Detach();
+        QVERIFY(ThrownText([this] { m_pLink->SetPortOpen(true); }).contains("not attached"));
+        QVERIFY(!m_pLink->GetPortOpen());
     }
 };
 
@@ -337,15 +337,14 @@ private Q_SLOTS:
 
     void preferredPortsComeFirst()
     {
-        ClearPreferredPorts();
-        AddPreferredPort(QStringLiteral("/dev/pts/77"), QStringLiteral("virtual board"));
-        AddPreferredPort(QStringLiteral("/dev/ttyVEVEVAR"), QStringLiteral("command line"));
-        const QList<PortEntry> table = ReadPortTable();
+        CPortTable ports;
+        ports.AddPreferred(QStringLiteral("/dev/pts/77"), QStringLiteral("virtual board"));
+        ports.AddPreferred(QStringLiteral("/dev/ttyVEVEVAR"), QStringLiteral("command line"));
+        const QList<PortEntry> table = ports.Read();
         QVERIFY(table.size() >= 2);
         QCOMPARE(table[0].strLocation, QStringLiteral("/dev/pts/77"));
         QCOMPARE(table[0].strDescription, QStringLiteral("virtual board"));
         QCOMPARE(table[1].strLocation, QStringLiteral("/dev/ttyVEVEVAR"));
-        ClearPreferredPorts();
     }
 };
 

@@ -1,6 +1,6 @@
 #include "pages/run_flags.h"
-#include "serial/ms_comm.h"
-#include "serial/reply_state.h"
+#include "pages/ms_comm.h"
+#include "pages/reply_state.h"
 #include "support/golden_frames.h"
 #include "support/window_on_board.h"
 #include "support/wire_log.h"

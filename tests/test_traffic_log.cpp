@@ -3,7 +3,7 @@
 // exchange and the port's events, read back as a reader of the file would.
 
 #include "app/window_traffic_log.h"
-#include "serial/ms_comm.h"
+#include "pages/ms_comm.h"
 #include "serial/traffic_log.h"
 #include "support/log_lines.h"
 #include "support/scripted_answers.h"
@@ -79,6 +79,7 @@ private:
     QTemporaryDir m_dir;
     std::unique_ptr<WindowOnBoard> m_pFixture;
     std::unique_ptr<CScriptedAnswers> m_pAnswers;
+    CTrafficLog m_log;
 
     QString LogPath() const { return m_dir.filePath(QStringLiteral("traffic.jsonl")); }
     WindowOnBoard& Fixture() { return *m_pFixture; }
@@ -113,14 +114,16 @@ private Q_SLOTS:
     {
         m_pAnswers.reset();
         m_pFixture.reset();
-        g_trafficLog.Close();
-        g_trafficLog.SetNotice({});
+        g_msComm.SetTrafficLog(nullptr);
+        m_log.Close();
+        m_log.SetNotice({});
     }
 
     void sessionGivesEveryFrameReplyAndVerdict()
     {
         QString strError;
-        QVERIFY2(g_trafficLog.Open(LogPath(), strError), qPrintable(strError));
+        QVERIFY2(m_log.Open(LogPath(), strError), qPrintable(strError));
+        g_msComm.SetTrafficLog(&m_log);
         StartWindow();
         const QString strDevice = g_msComm.PortLocation();
 
@@ -165,7 +168,7 @@ private Q_SLOTS:
         const QStringList boardFrames = Fixture().FrameTexts();
         m_pAnswers.reset();
         m_pFixture.reset();
-        g_trafficLog.Close();
+        m_log.Close();
 
         const LogLines log = ReadLogLines(LogPath());
         QVERIFY2(log.broken.isEmpty(), qPrintable(log.broken.join(u'\n')));
@@ -236,12 +239,12 @@ private Q_SLOTS:
     {
         QFETCH(QString, path);
         StartWindow();
-        StartWindowTrafficLog(path);
+        StartWindowTrafficLog(m_log, path);
         QCOMPARE(Fixture().Messages().size(), 1);
         QVERIFY2(Fixture().Messages().first().startsWith(QStringLiteral("Cannot open the traffic log %1").arg(path)),
                  qPrintable(Fixture().Messages().first()));
         QVERIFY(Fixture().Messages().first().endsWith(QStringLiteral("The window runs without a log.")));
-        QVERIFY(!g_trafficLog.IsOn());
+        QVERIFY(!m_log.IsOn());
         Single().btnSend->click();
         QTRY_COMPARE_WITH_TIMEOUT(Fixture().FrameTexts().size(), 1, kWaitMs);
         QCOMPARE(Fixture().Messages().size(), 1);
@@ -251,9 +254,10 @@ private Q_SLOTS:
     void linesOfOneTurnGoOutAtItsEnd()
     {
         QString strError;
-        QVERIFY2(g_trafficLog.Open(LogPath(), strError), qPrintable(strError));
+        QVERIFY2(m_log.Open(LogPath(), strError), qPrintable(strError));
+        g_msComm.SetTrafficLog(&m_log);
         for (int i = 0; i < 3; ++i)
-            g_trafficLog.Received(QByteArray::fromHex("19999999"));
+            m_log.Received(QByteArray::fromHex("19999999"));
         QCOMPARE(QFileInfo(LogPath()).size(), 0);
         QEventLoop turn;
         QTimer::singleShot(10, &turn, &QEventLoop::quit);
@@ -261,13 +265,14 @@ private Q_SLOTS:
         const LogLines log = ReadLogLines(LogPath());
         QVERIFY(log.bEndsWhole);
         QCOMPARE(log.Where("dir", "rx").size(), 3);
-        g_trafficLog.Close();
+        m_log.Close();
     }
 
     void vanishedBoardGivesPortEventAndFailedSend()
     {
         QString strError;
-        QVERIFY2(g_trafficLog.Open(LogPath(), strError), qPrintable(strError));
+        QVERIFY2(m_log.Open(LogPath(), strError), qPrintable(strError));
+        g_msComm.SetTrafficLog(&m_log);
         StartWindow();
         Fixture().Board().Vanish();
         QTRY_VERIFY_WITH_TIMEOUT(!g_msComm.GetPortOpen(), kWaitMs);

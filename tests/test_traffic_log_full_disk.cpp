@@ -114,14 +114,15 @@ private Q_SLOTS:
             QSKIP(qPrintable(QStringLiteral("no small disk of its own for this test: %1").arg(m_disk.strWhyNot)));
         const QString strLog = m_disk.strPath + QStringLiteral("/traffic.jsonl");
         const QString strFiller = m_disk.strPath + QStringLiteral("/filler");
-        StartWindowTrafficLog(strLog);
-        QVERIFY(g_trafficLog.IsOn());
+        CTrafficLog trafficLog;
+        StartWindowTrafficLog(trafficLog, strLog);
+        QVERIFY(trafficLog.IsOn());
         WindowOnBoard fixture;
         QPushButton* pSend = fixture.Window().SinglePointPage().Controls().btnSend;
-        const auto exchange = [&fixture, pSend, &strLog](int nExchange) {
+        const auto exchange = [&fixture, pSend, &strLog, &trafficLog](int nExchange) {
             pSend->click();
             QTRY_COMPARE_WITH_TIMEOUT(fixture.FrameTexts().size(), nExchange, kWaitMs);
-            QTRY_VERIFY_WITH_TIMEOUT(!g_trafficLog.IsOn()
+            QTRY_VERIFY_WITH_TIMEOUT(!trafficLog.IsOn()
                                          || ReadLogLines(strLog).Where("event", "verdict").size() == nExchange,
                                      kWaitMs);
         };
@@ -131,9 +132,9 @@ private Q_SLOTS:
         exchange(1);
         FillDisk(strFiller);
         int nExchanges = 1;
-        while (g_trafficLog.IsOn() && nExchanges < kMostExchanges)
+        while (trafficLog.IsOn() && nExchanges < kMostExchanges)
             exchange(++nExchanges);
-        QVERIFY2(!g_trafficLog.IsOn(), "the log never met a full disk");
+        QVERIFY2(!trafficLog.IsOn(), "the log never met a full disk");
         qInfo("a write of exchange %d came back short", nExchanges);
 
         const LogLines log = ReadLogLines(strLog);
@@ -154,7 +155,7 @@ private Q_SLOTS:
         QTest::qWait(500);
         QCOMPARE(QFileInfo(strLog).size(), nLogBytes);
         QCOMPARE(fixture.Messages().size(), 1);
-        StopWindowTrafficLog();
+        StopWindowTrafficLog(trafficLog);
     }
 };
 

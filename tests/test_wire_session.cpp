@@ -2,7 +2,7 @@
 // the board receives is compared with the committed list in
 // golden/wire_session.txt, step by step.
 
-#include "serial/ms_comm.h"
+#include "pages/ms_comm.h"
 #include "support/scripted_answers.h"
 #include "support/window_on_board.h"
 

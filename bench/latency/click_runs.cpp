@@ -1,7 +1,7 @@
 #include "latency/click_runs.h"
 
 #include "pages/run_flags.h"
-#include "serial/reply_state.h"
+#include "pages/reply_state.h"
 #include "latency/session.h"
 #include "support/clock.h"
 #include "support/run_until.h"

@@ -1,11 +1,11 @@
 #include "latency/report_runs.h"
 
 #include "pages/run_flags.h"
-#include "serial/reply_state.h"
+#include "pages/reply_state.h"
 #include "encoding/number_text.h"
 #include "encoding/words.h"
 #include "latency/session.h"
-#include "serial/ms_comm.h"
+#include "pages/ms_comm.h"
 #include "support/clock.h"
 #include "support/run_until.h"
 

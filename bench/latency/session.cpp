@@ -23,15 +23,15 @@ CLatencySession::~CLatencySession()
 {
     m_pWindow.reset();
     SetMessageBoxHook({});
-    ClearPreferredPorts();
+    g_msComm.Ports().ClearPreferred();
 }
 
 bool CLatencySession::Start(QString& strError)
 {
     if (!m_board.Open(strError))
         return false;
-    ClearPreferredPorts();
-    AddPreferredPort(m_board.PortName(), QStringLiteral("virtual board"));
+    g_msComm.Ports().ClearPreferred();
+    g_msComm.Ports().AddPreferred(m_board.PortName(), QStringLiteral("virtual board"));
     SetMessageBoxHook([this](const QString& strText) { m_messages.append(strText); });
     m_pWindow = std::make_unique<CDriversControlDlg>();
     m_pWindow->show();

@@ -2,7 +2,7 @@
 // It starts the board as a process of its own, runs the real main window
 // against it and writes the figures, its CPU judged against the floors that
 // the same run measured before it.
-#include "serial/ms_comm.h"
+#include "pages/ms_comm.h"
 #include "serial/traffic_log.h"
 #include "stream/log_cost.h"
 #include "stream/stream_figures.h"

@@ -2,9 +2,9 @@
 
 #include "app/drivers_control_dlg.h"
 #include "pages/run_flags.h"
-#include "serial/reply_state.h"
+#include "pages/reply_state.h"
 #include "pages/message_box.h"
-#include "serial/ms_comm.h"
+#include "pages/ms_comm.h"
 #include "serial/port_table.h"
 #include "serial/watch_policies.h"
 #include "support/clock.h"
@@ -65,8 +65,8 @@ private:
 bool RecordWindow(CProbeApplication& app, const QString& strPort, double dStreamSeconds, double dIdleSeconds,
                   WindowRecord& record, QString& strError)
 {
-    ClearPreferredPorts();
-    AddPreferredPort(strPort, QStringLiteral("stream board"));
+    g_msComm.Ports().ClearPreferred();
+    g_msComm.Ports().AddPreferred(strPort, QStringLiteral("stream board"));
     SetMessageBoxHook([&record](const QString& strText) { record.messages.append(strText); });
     auto pWindow = std::make_unique<CDriversControlDlg>();
     pWindow->show();

@@ -5,14 +5,13 @@
 #include "app/port_memory.h"
 #include "pages/handler_guard.h"
 #include "pages/message_box.h"
+#include "pages/ms_comm.h"
 #include "pages/port_fault.h"
+#include "pages/reply_state.h"
 #include "pages/run_flags.h"
 #include "protocol/frame_builders.h"
 #include "serial/board_line.h"
-#include "serial/ms_comm.h"
 #include "serial/port_table.h"
-#include "serial/reply_state.h"
-#include "serial/send_frame.h"
 
 #include <QAction>
 #include <QSignalBlocker>
@@ -36,7 +35,7 @@ CDriversControlDlg::CDriversControlDlg(StartPort startPort, QWidget* pParent)
     : QDialog(pParent)
     , m_pPortMemory(startPort == StartPort::Remembered ? std::make_unique<CPortMemory>() : nullptr)
     , m_watchClose(kCloseWatchPolicy, {m_nCloseRetry, m_bCloseDone, m_bCloseRetrying},
-                   [this](int nRetry) { return ComposeCloseFrame(nRetry); }, SendFrame)
+                   [this](int nRetry) { return ComposeCloseFrame(nRetry); }, g_msComm, &g_strReply)
 {
     m_ui.setupUi(this);
     connect(&m_watchClose, &CResendWatch::FrameWritten, this, [this](const QString& strFrame) { m_strFrame = strFrame; });
@@ -93,11 +92,11 @@ void CDriversControlDlg::OnInitDialog()
     int nStart = 0;
     if (m_pPortMemory) {
         // The whole table: the remembered port may be any device the system lists.
-        const QList<PortEntry> table = ReadPortTable();
+        const QList<PortEntry> table = g_msComm.Ports().Read();
         nStart = std::max(0, FindPort(table, m_pPortMemory->Recall()));
         FillPortList(table);
     } else {
-        FillPortList(StartingPortTable());
+        FillPortList(g_msComm.Ports().Starting());
     }
     m_ui.cmbComPort->setCurrentIndex(nStart);
 
@@ -202,7 +201,7 @@ void CDriversControlDlg::RememberOpenedPort(int nIndex)
 
 void CDriversControlDlg::OnDropdownComPort()
 {
-    FillPortList(ReadPortTable());
+    FillPortList(g_msComm.Ports().Read());
     m_ui.cmbComPort->setCurrentIndex(-1);
 }
 

@@ -2,6 +2,7 @@
 #include "app/drivers_control_app.h"
 #include "app/window_traffic_log.h"
 #include "board/virtual_board.h"
+#include "serial/traffic_log.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -82,10 +83,11 @@ int main(int argc, char* argv[])
         ports.strGiven = parser.value(portOption);
     const StartPort startPort = ListCommandLinePorts(ports);
 
+    CTrafficLog trafficLog;
     if (parser.isSet(logOption))
-        StartWindowTrafficLog(parser.value(logOption));
+        StartWindowTrafficLog(trafficLog, parser.value(logOption));
     CDriversControlApp theApp;
     const int nExitCode = theApp.InitInstance(startPort);
-    StopWindowTrafficLog();
+    StopWindowTrafficLog(trafficLog);
     return nExitCode;
 }

@@ -1,20 +1,25 @@
 #include "app/window_traffic_log.h"
 
 #include "pages/message_box.h"
+#include "pages/ms_comm.h"
 #include "serial/traffic_log.h"
 
 #include <QApplication>
 
-void StartWindowTrafficLog(const QString& strPath)
+void StartWindowTrafficLog(CTrafficLog& log, const QString& strPath)
 {
-    g_trafficLog.SetNotice([](const QString& strText) { ShowMessageBox(QApplication::activeWindow(), strText); });
+    log.SetNotice([](const QString& strText) { ShowMessageBox(QApplication::activeWindow(), strText); });
     QString strError;
-    if (!g_trafficLog.Open(strPath, strError))
+    if (!log.Open(strPath, strError)) {
         ShowMessageBox(nullptr, strError + QStringLiteral(" The window runs without a log."));
+        return;
+    }
+    g_msComm.SetTrafficLog(&log);
 }
 
-void StopWindowTrafficLog()
+void StopWindowTrafficLog(CTrafficLog& log)
 {
-    g_trafficLog.SetNotice({});
-    g_trafficLog.Close();
+    g_msComm.SetTrafficLog(nullptr);
+    log.SetNotice({});
+    log.Close();
 }

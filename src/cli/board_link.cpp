@@ -4,7 +4,6 @@
 #include "cli/run_output.h"
 #include "serial/board_line.h"
 #include "serial/comm_error.h"
-#include "serial/ms_comm.h"
 #include "serial/port_table.h"
 
 #include <QEventLoop>
@@ -24,21 +23,21 @@ CBoardLink::CBoardLink() = default;
 CBoardLink::~CBoardLink()
 {
     // The port closes before the board's pseudo-terminal goes.
-    g_msComm.Detach();
+    m_link.Detach();
 }
 
-void CBoardLink::Open(const CliOptions& options, CRunOutput& output)
+void CBoardLink::Open(const CliOptions& options, CRunOutput& output, CTrafficLog* pLog)
 {
     output.SetPort(ChoosePort(options, output));
-    g_msComm.Attach();
-    SetUpBoardLine(g_msComm);
+    m_link.SetTrafficLog(pLog);
+    m_link.Attach();
+    SetUpBoardLine(m_link);
     if (m_pBoard && !options.boardSends.isEmpty())
         m_pBoard->SendRaw(options.boardSends);
 }
 
 QString CBoardLink::ChoosePort(const CliOptions& options, CRunOutput& output)
 {
-    ClearPreferredPorts();
     if (options.bSimulate) {
         m_pBoard = std::make_unique<CVirtualBoard>();
         if (!m_pBoard->Open())
@@ -47,20 +46,25 @@ QString CBoardLink::ChoosePort(const CliOptions& options, CRunOutput& output)
             m_pBoard->StaySilent(kFaultFrames);
         else if (options.strFault == QLatin1String("refuse"))
             m_pBoard->Refuse(kFaultFrames);
-        AddPreferredPort(m_pBoard->PortName(), QStringLiteral("Virtual board (simulated, on a pseudo-terminal)"));
+        m_link.Ports().AddPreferred(m_pBoard->PortName(), QStringLiteral("Virtual board (simulated, on a pseudo-terminal)"));
         return m_pBoard->PortName();
     }
     if (!options.strPort.isEmpty()) {
-        AddPreferredPort(options.strPort, QStringLiteral("Given on the command line"));
+        m_link.Ports().AddPreferred(options.strPort, QStringLiteral("Given on the command line"));
         return options.strPort;
     }
-    const QList<PortEntry> table = ReadPortTable();
+    const QList<PortEntry> table = m_link.Ports().Read();
     if (table.isEmpty()) {
         throw CommError(QStringLiteral("No serial port found. Connect the board, name its device with --port DEVICE, "
                                        "or try the tool with --simulate."));
     }
     output.Notice(QStringLiteral("using %1 (%2)").arg(table.first().strLocation, table.first().strDescription));
     return table.first().strLocation;
+}
+
+CSerialLink& CBoardLink::Link()
+{
+    return m_link;
 }
 
 bool CBoardLink::HasBoard() const

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "cli/cli_options.h"
+#include "serial/serial_link.h"
 
 #include <QStringList>
 
 #include <memory>
 
 class CRunOutput;
+class CTrafficLog;
 class CVirtualBoard;
 
 // The serial link a run uses, set up as the main window sets it up, and the
@@ -18,8 +20,11 @@ public:
     CBoardLink(const CBoardLink&) = delete;
     CBoardLink& operator=(const CBoardLink&) = delete;
 
-    // Opens g_msComm on the device the options name. Throws CommError.
-    void Open(const CliOptions& options, CRunOutput& output);
+    // Opens the link on the device the options name, logging to pLog when
+    // there is one. Throws CommError.
+    void Open(const CliOptions& options, CRunOutput& output, CTrafficLog* pLog);
+
+    CSerialLink& Link();
 
     bool HasBoard() const;
     // The virtual board, when there is one.
@@ -32,4 +37,5 @@ private:
     QString ChoosePort(const CliOptions& options, CRunOutput& output);
 
     std::unique_ptr<CVirtualBoard> m_pBoard;
+    CSerialLink m_link;
 };

@@ -2,17 +2,18 @@
 
 #include "cli/run_output.h"
 #include "protocol/reported_word.h"
+#include "serial/serial_link.h"
 
-CMonitor::CMonitor(CRunOutput& output)
+CMonitor::CMonitor(CSerialLink& link, CRunOutput& output)
     : m_output(output)
 {
     m_timerDuration.setSingleShot(true);
     connect(&m_timerDuration, &QTimer::timeout, this, [this] { Finish(ExitCode::Success, QString()); });
-    connect(&m_receivePath, &CReceivePath::Received, this, [this](const QByteArray& bytes) {
+    connect(&link, &CSerialLink::replyReceived, this, [this](const QByteArray& bytes) {
         if (!m_bFinished)
             m_output.Reply(bytes, ReportedFrequency(bytes));
     });
-    connect(&m_receivePath, &CReceivePath::PortFailed, this,
+    connect(&link, &CSerialLink::portFailed, this,
             [this](const QString& strWhy) { Finish(ExitCode::PortFailure, strWhy); });
     connect(&m_interruptWatch, &CInterruptWatch::Interrupted, this,
             [this] { Finish(ExitCode::Success, QString()); });

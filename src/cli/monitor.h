@@ -2,7 +2,6 @@
 
 #include "cli/exit_code.h"
 #include "cli/interrupt_watch.h"
-#include "cli/receive_path.h"
 
 #include <QObject>
 #include <QString>
@@ -11,14 +10,15 @@
 #include <optional>
 
 class CRunOutput;
+class CSerialLink;
 
-// Shows every receive event of g_msComm, with the frequency of those that
+// Shows every receive event of the link, with the frequency of those that
 // read as a sweep report, until the duration ends or the run is interrupted.
 class CMonitor : public QObject {
     Q_OBJECT
 
 public:
-    explicit CMonitor(CRunOutput& output);
+    CMonitor(CSerialLink& link, CRunOutput& output);
 
     void Start(std::optional<int> durationMsecs);
 
@@ -29,7 +29,6 @@ private:
     void Finish(ExitCode code, const QString& strMessage);
 
     CRunOutput& m_output;
-    CReceivePath m_receivePath;
     QTimer m_timerDuration;
     CInterruptWatch m_interruptWatch;
     bool m_bFinished = false;

@@ -5,10 +5,9 @@
 #include "cli/exit_code.h"
 #include "cli/interrupt_watch.h"
 #include "cli/run_output.h"
-#include "cli/scpi/instrument_state.h"
-#include "cli/scpi_server.h"
+#include "scpi/instrument_state.h"
+#include "server/scpi_server.h"
 #include "serial/comm_error.h"
-#include "serial/ms_comm.h"
 
 #include <QEventLoop>
 #include <QHostAddress>
@@ -49,7 +48,7 @@ QString BoardFrameText(const ReceivedFrame& frame)
 
 } // namespace
 
-int RunServe(const CliOptions& options, CRunOutput& output)
+int RunServe(const CliOptions& options, CRunOutput& output, CTrafficLog& log)
 {
     ListenAddress listen;
     try {
@@ -59,14 +58,16 @@ int RunServe(const CliOptions& options, CRunOutput& output)
     }
     CBoardLink link;
     CInstrumentState state;
-    CScpiServer server(state);
+    CScpiServer server(state, link.Link());
+    QObject::connect(&server, &CScpiServer::logLine, &server,
+                     [](const QString& strLine) { PrintToStdout(strLine + QLatin1Char('\n')); });
     // An address it cannot have never touches the port.
     if (!server.Listen(listen.address, listen.nPort)) {
         return output.Finish(ExitCode::BadInput,
                              QStringLiteral("Cannot listen on %1: %2.").arg(options.strListen, server.ErrorText()));
     }
     try {
-        link.Open(options, output);
+        link.Open(options, output, &log);
     } catch (const CommError& error) {
         return output.Finish(ExitCode::PortFailure, QString::fromStdString(error.what()));
     }
@@ -87,7 +88,7 @@ int RunServe(const CliOptions& options, CRunOutput& output)
 
     server.Close();
     try {
-        g_msComm.SetPortOpen(false);
+        link.Link().SetPortOpen(false);
     } catch (const CommError& error) {
         output.Notice(QString::fromStdString(error.what()));
     }

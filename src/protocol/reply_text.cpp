@@ -27,3 +27,8 @@ bool StartsWithAcknowledgement(const QByteArray& bytes)
 {
     return bytes.size() >= kAcknowledgementBytes && static_cast<quint8>(bytes[0]) == 0x4F && static_cast<quint8>(bytes[1]) == 0x4B;
 }
+
+bool IsFirstAnswerByte(const QByteArray& bytes)
+{
+    return bytes.size() == 1 && (static_cast<quint8>(bytes[0]) == 0x4F || static_cast<quint8>(bytes[0]) == 0x45);
+}

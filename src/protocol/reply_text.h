@@ -17,3 +17,7 @@ bool IsAcknowledgement(const QString& strReply);
 
 // The same test on the bytes themselves.
 bool StartsWithAcknowledgement(const QByteArray& bytes);
+
+// Whether bytes are the first byte of one of the board's two-byte answers
+// alone, 4F of 4F 4B or 45 of 45 52: its second byte is still to come.
+bool IsFirstAnswerByte(const QByteArray& bytes);

@@ -31,12 +31,20 @@ bool IsShownFrequency(double dMegahertz)
     return dMegahertz > kLowestFrequencyMHz && dMegahertz < kHighestFrequencyMHz;
 }
 
-std::optional<float> ReportedFrequency(const QByteArray& bytes)
+std::optional<quint32> ReportedWord(const QByteArray& bytes)
 {
-    if (bytes.isEmpty() || bytes.size() > kMostReportBytes || IsAcknowledgement(ReplyText(bytes)))
+    if (bytes.isEmpty() || bytes.size() > kMostReportBytes || StartsWithAcknowledgement(bytes))
         return std::nullopt;
     quint32 dwWord = 0;
     for (const char byte : bytes)
         dwWord = (dwWord << 8) | static_cast<quint8>(byte);
-    return TuningWordToFrequency(dwWord);
+    return dwWord;
+}
+
+std::optional<float> ReportedFrequency(const QByteArray& bytes)
+{
+    const std::optional<quint32> word = ReportedWord(bytes);
+    if (!word)
+        return std::nullopt;
+    return TuningWordToFrequency(*word);
 }

@@ -25,6 +25,10 @@ std::optional<quint32> ReportedTuningWord(const QString& strReply);
 // between the lowest and highest frequency, tested before rounding to float.
 bool IsShownFrequency(double dMegahertz);
 
+// The tuning word of received bytes that read as one report, first byte most
+// significant; none for the acknowledgement and for anything longer.
+std::optional<quint32> ReportedWord(const QByteArray& bytes);
+
 // The frequency of received bytes that read as one report; none for the
 // acknowledgement (it would decode to about 0.005 MHz) and for anything
 // longer than a report.

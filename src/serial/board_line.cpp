@@ -1,9 +1,9 @@
 #include "serial/board_line.h"
 
-#include "serial/ms_comm.h"
+#include "serial/serial_link.h"
 #include "serial/port_table.h"
 
-void SetUpBoardLine(CMSComm& comm, short nPort, const QString& strLocation)
+void SetUpBoardLine(CSerialLink& comm, short nPort, const QString& strLocation)
 {
     comm.SetCommPort(nPort, strLocation);
     comm.SetInBufferSize(1024);
@@ -17,7 +17,7 @@ void SetUpBoardLine(CMSComm& comm, short nPort, const QString& strLocation)
     comm.SetInputLen(0);
 }
 
-void SetUpBoardLine(CMSComm& comm)
+void SetUpBoardLine(CSerialLink& comm)
 {
-    SetUpBoardLine(comm, 1, PortLocationAt(1));
+    SetUpBoardLine(comm, 1, comm.Ports().LocationAt(1));
 }

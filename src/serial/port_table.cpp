@@ -10,18 +10,6 @@
 
 namespace {
 
-QList<PortEntry>& PreferredPorts()
-{
-    static QList<PortEntry> ports;
-    return ports;
-}
-
-QString& ByIdFolder()
-{
-    static QString strFolder = QString::fromLatin1(kByIdFolder);
-    return strFolder;
-}
-
 QString JoinParts(const QStringList& parts)
 {
     QStringList present = parts;
@@ -38,9 +26,8 @@ QString DeviceBehind(const QString& strLocation)
 
 // A by-id path is too long for the list; the device it leads to is named as
 // the system names its devices (ttyUSB0 for /dev/ttyUSB0).
-QList<PortEntry> PreferredEntries(const CByIdNames& byId)
+QList<PortEntry> NamedEntries(QList<PortEntry> entries, const CByIdNames& byId)
 {
-    QList<PortEntry> entries = PreferredPorts();
     for (PortEntry& entry : entries) {
         if (!byId.IsLink(entry.strLocation))
             continue;
@@ -124,22 +111,22 @@ int FindPort(const QList<PortEntry>& table, const QString& strIdentity)
     return -1;
 }
 
-void AddPreferredPort(const QString& strLocation, const QString& strDescription)
+void CPortTable::AddPreferred(const QString& strLocation, const QString& strDescription)
 {
-    PreferredPorts().append({strLocation, strLocation, strDescription, QString()});
+    m_preferred.append({strLocation, strLocation, strDescription, QString()});
 }
 
-void ClearPreferredPorts()
+void CPortTable::ClearPreferred()
 {
-    PreferredPorts().clear();
+    m_preferred.clear();
 }
 
-void SetByIdFolder(const QString& strFolder)
+void CPortTable::SetByIdFolder(const QString& strFolder)
 {
-    ByIdFolder() = strFolder;
+    m_strByIdFolder = strFolder;
 }
 
-QList<PortEntry> ReadPortTable()
+QList<PortEntry> CPortTable::Read() const
 {
 #ifdef Q_OS_WIN
     QList<PortEntry> table;
@@ -149,8 +136,8 @@ QList<PortEntry> ReadPortTable()
     }
     return table;
 #else
-    const CByIdNames byId(ByIdFolder());
-    QList<PortEntry> table = PreferredEntries(byId);
+    const CByIdNames byId(m_strByIdFolder);
+    QList<PortEntry> table = NamedEntries(m_preferred, byId);
     QList<QSerialPortInfo> devices = QSerialPortInfo::availablePorts();
     std::sort(devices.begin(), devices.end(), [](const QSerialPortInfo& a, const QSerialPortInfo& b) {
         return NaturalPortOrder(a.portName(), b.portName());
@@ -170,26 +157,25 @@ QList<PortEntry> ReadPortTable()
 #endif
 }
 
-QList<PortEntry> StartingPortTable()
+QList<PortEntry> CPortTable::Starting() const
 {
 #ifndef Q_OS_WIN
-    if (!PreferredPorts().isEmpty()) {
-        const CByIdNames byId(ByIdFolder());
-        QList<PortEntry> table = PreferredEntries(byId);
+    if (!m_preferred.isEmpty()) {
+        const CByIdNames byId(m_strByIdFolder);
+        QList<PortEntry> table = NamedEntries(m_preferred, byId);
         AddByIdPaths(table, byId);
         return table;
     }
 #endif
-    return ReadPortTable();
+    return Read();
 }
 
-QString PortLocationAt(int nPort)
+QString CPortTable::LocationAt(int nPort) const
 {
 #ifndef Q_OS_WIN
-    const QList<PortEntry>& preferred = PreferredPorts();
-    if (nPort >= 1 && nPort <= preferred.size())
-        return preferred[nPort - 1].strLocation;
+    if (nPort >= 1 && nPort <= m_preferred.size())
+        return m_preferred[nPort - 1].strLocation;
 #endif
-    const QList<PortEntry> table = ReadPortTable();
+    const QList<PortEntry> table = Read();
     return nPort >= 1 && nPort <= table.size() ? table[nPort - 1].strLocation : QString();
 }

@@ -3,6 +3,7 @@
 #include "protocol/reply_text.h"
 #include "protocol/reported_word.h"
 #include "serial/read_wakeup.h"
+#include "serial/watch_policies.h"
 
 #include <QSerialPort>
 
@@ -158,6 +159,13 @@ void CReplyGrouping::OnIdle()
     // A late timer must not split a reply whose next byte is already here.
     if (m_port.bytesAvailable() < m_nBufferBytes && m_pendingSince.elapsed() < LongestWaitMsecs()
         && HasPendingSystemBytes(m_port)) {
+        m_idleTimer.start(IdleGapMsecs());
+        return;
+    }
+    // Nor a late adapter tick an answer: its first byte waits for the second,
+    // up to the shortest watch period, before it counts.
+    if (IsFirstAnswerByte(m_port.peek(kAcknowledgementBytes))
+        && m_pendingSince.elapsed() < kSweepWatchPolicy.nPeriodMsecs) {
         m_idleTimer.start(IdleGapMsecs());
         return;
     }

@@ -2,24 +2,29 @@
 
 #include "protocol/reply_text.h"
 #include "serial/comm_error.h"
-#include "serial/reply_state.h"
+#include "serial/serial_link.h"
 
 #include <utility>
 
-CResendWatch::CResendWatch(const WatchPolicy& policy, WatchCounters counters, Composer compose, Writer write)
+CResendWatch::CResendWatch(const WatchPolicy& policy, WatchCounters counters, Composer compose, CSerialLink& link,
+                           QString* pSharedReply)
     : m_policy(policy)
     , m_counters(counters)
     , m_compose(std::move(compose))
-    , m_write(std::move(write))
+    , m_link(link)
+    , m_strReply(pSharedReply ? *pSharedReply : m_strOwnReply)
 {
     m_timer.setInterval(m_policy.nPeriodMsecs);
     // A coarse timer may tick 5% late, past the period the watch keeps.
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &CResendWatch::OnTick);
+    connect(&m_link, &CSerialLink::replyReceived, this, &CResendWatch::OnReply);
 }
 
 CResendWatch::~CResendWatch()
 {
+    // Its owner is going too: the verdict goes to the log alone.
+    disconnect();
     Conclude(WatchResult::Stopped);
 }
 
@@ -37,15 +42,15 @@ void CResendWatch::Send()
 
 void CResendWatch::Stop()
 {
+    EndLastWait();
     m_timer.stop();
     Conclude(WatchResult::Stopped);
 }
 
 void CResendWatch::ShutDown()
 {
-    m_timer.stop();
+    Stop();
     m_counters.nRetry = 0;
-    Conclude(WatchResult::Stopped);
 }
 
 void CResendWatch::StopOnEachTick(CResendWatch* pOther)
@@ -58,9 +63,9 @@ bool CResendWatch::IsRunning() const
     return m_timer.isActive();
 }
 
-void CResendWatch::AwaitLastAnswer()
+QByteArray CResendWatch::LastReply() const
 {
-    m_bAwaitsLastAnswer = true;
+    return m_lastReply;
 }
 
 void CResendWatch::Conclude(WatchResult result, const QString& strError)
@@ -68,17 +73,21 @@ void CResendWatch::Conclude(WatchResult result, const QString& strError)
     if (!m_bExchangeOpen)
         return;
     m_bExchangeOpen = false;
-    g_trafficLog.Verdict(m_strFrame, m_nFrameRetry, result, strError);
-}
-
-void CResendWatch::ConcludeUnanswered()
-{
-    Conclude(g_nReceiveEvents != m_nRepliesBeforeFrame ? WatchResult::Refused : WatchResult::GaveUp);
+    if (CTrafficLog* pLog = m_link.TrafficLog())
+        pLog->Verdict(m_strFrame, m_nFrameRetry, result, strError);
+    Q_EMIT Concluded(result, strError);
 }
 
 WatchResult CResendWatch::UnacknowledgedResult() const
 {
     return m_bLastAnswerRefused ? WatchResult::Refused : WatchResult::GaveUp;
+}
+
+int CResendWatch::LastWaitMsecs() const
+{
+    if (!m_policy.bResendsOnSilence && m_policy.nSilenceMsecs > 0)
+        return m_policy.nSilenceMsecs;
+    return m_policy.nPeriodMsecs;
 }
 
 void CResendWatch::Write()
@@ -92,39 +101,55 @@ void CResendWatch::Write()
     // A composer that throws leaves no frame for the verdict to name.
     m_strFrame.clear();
     m_strFrame = m_compose(nRetry);
-    m_write(m_strFrame);
-    m_nRepliesBeforeFrame = g_nReceiveEvents;
+    m_link.SendFrame(m_strFrame);
+    m_nRepliesSinceFrame = 0;
     m_sinceFrame.start();
     // A waiting watch knows a reply to this frame from an empty text filled.
-    if (!m_policy.bResendsOnSilence)
-        g_strReply.clear();
+    if (!m_policy.bResendsOnSilence || m_policy.bJudgesOnArrival)
+        m_strReply.clear();
     m_counters.bDone = false;
     Q_EMIT FrameWritten(m_strFrame, nRetry);
 }
 
+void CResendWatch::OnReply(const QByteArray& bytes)
+{
+    ++m_nRepliesSinceFrame;
+    m_lastReply = bytes;
+    if (!m_policy.bJudgesOnArrival)
+        return;
+    m_strOwnReply = ReplyText(bytes);
+    if (!StartsWithAcknowledgement(bytes))
+        return;
+    if (m_bAwaitingLastAnswer) {
+        EndLastWait();
+        Conclude(WatchResult::Ack);
+        Q_EMIT Acknowledged();
+    } else if (m_bExchangeOpen && !m_counters.bDone) {
+        Acknowledge();
+    }
+}
+
 void CResendWatch::OnTick()
 {
+    if (m_bAwaitingLastAnswer) {
+        EndLastWait();
+        Conclude(m_nRepliesSinceFrame > 0 ? WatchResult::Refused : WatchResult::GaveUp);
+        return;
+    }
     if (m_pStopsOnTick)
         m_pStopsOnTick->Stop();
-    if (!m_policy.bResendsOnSilence && g_strReply.isEmpty()) {
+    if (!m_policy.bResendsOnSilence && m_strReply.isEmpty()) {
         m_bLastAnswerRefused = false;
         if (SilenceRanOut() && Resend())
             GiveUpWhenSpent();
         return;
     }
-    // The board names no frame in its answer: only a reply that came after
-    // this frame went out can answer it. A waiting watch emptied the text
-    // with its frame, so a text there came after it.
-    const bool bAnswered = !m_policy.bResendsOnSilence || g_nReceiveEvents != m_nRepliesBeforeFrame;
+    // A waiting watch emptied the text with its frame, so a text there came
+    // after it.
+    const bool bAnswered = !m_policy.bResendsOnSilence || m_nRepliesSinceFrame > 0;
     if (!m_counters.bDone) {
-        if (bAnswered && IsAcknowledgement(g_strReply)) {
-            m_counters.nRetry = 0;
-            m_counters.bRetrying = false;
-            m_counters.bDone = true;
-            if (m_policy.bStopsWhenAcknowledged)
-                m_timer.stop();
-            Conclude(WatchResult::Ack);
-            Q_EMIT Acknowledged();
+        if (bAnswered && IsAcknowledgement(m_strReply)) {
+            Acknowledge();
         } else {
             m_bLastAnswerRefused = bAnswered;
             if (!Resend())
@@ -135,6 +160,17 @@ void CResendWatch::OnTick()
     Q_EMIT Ticked();
 }
 
+void CResendWatch::Acknowledge()
+{
+    m_counters.nRetry = 0;
+    m_counters.bRetrying = false;
+    m_counters.bDone = true;
+    if (m_policy.bStopsWhenAcknowledged || m_policy.bJudgesOnArrival)
+        m_timer.stop();
+    Conclude(WatchResult::Ack);
+    Q_EMIT Acknowledged();
+}
+
 bool CResendWatch::SilenceRanOut() const
 {
     return m_policy.nSilenceMsecs > 0 && !m_counters.bDone && m_sinceFrame.hasExpired(m_policy.nSilenceMsecs);
@@ -142,12 +178,24 @@ bool CResendWatch::SilenceRanOut() const
 
 void CResendWatch::GiveUpWhenSpent()
 {
-    if (m_counters.nRetry >= m_policy.nMostResends) {
-        End();
-        if (!m_bAwaitsLastAnswer)
-            Conclude(UnacknowledgedResult());
-        Q_EMIT GaveUp();
+    if (m_counters.nRetry < m_policy.nMostResends)
+        return;
+    End();
+    if (m_policy.bJudgesOnArrival) {
+        m_bAwaitingLastAnswer = true;
+        m_timer.start(LastWaitMsecs());
+    } else {
+        Conclude(UnacknowledgedResult());
     }
+}
+
+void CResendWatch::EndLastWait()
+{
+    if (!m_bAwaitingLastAnswer)
+        return;
+    m_bAwaitingLastAnswer = false;
+    m_timer.stop();
+    m_timer.setInterval(m_policy.nPeriodMsecs);
 }
 
 bool CResendWatch::Resend()

@@ -12,8 +12,6 @@
 #include <cstdio>
 #include <cstring>
 
-CTrafficLog g_trafficLog;
-
 namespace {
 
 // The event loop writes the lines when it is about to wait; a loop that

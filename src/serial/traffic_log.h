@@ -70,6 +70,3 @@ private:
     Notice m_notice;
     bool m_bOn = false;
 };
-
-// The program's one log, shared by the window, the tool and the server.
-extern CTrafficLog g_trafficLog;

@@ -1,6 +1,6 @@
-#include "cli/scpi/error_queue.h"
-#include "cli/scpi/instrument_state.h"
-#include "cli/scpi/message_run.h"
+#include "scpi/error_queue.h"
+#include "scpi/instrument_state.h"
+#include "scpi/message_run.h"
 #include "fuzz_check.h"
 
 #include <QByteArray>

@@ -2,7 +2,7 @@
 // after a single point was sent and while a sweep runs.
 #include "app/drivers_control_dlg.h"
 #include "board/virtual_board.h"
-#include "serial/port_table.h"
+#include "pages/ms_comm.h"
 
 #include <QApplication>
 #include <QDir>
@@ -25,7 +25,7 @@ int main(int argc, char* argv[])
         return 1;
     }
     board.SetReportInterval(50);
-    AddPreferredPort(board.PortName(), QStringLiteral("Virtual board"));
+    g_msComm.Ports().AddPreferred(board.PortName(), QStringLiteral("Virtual board"));
 
     CDriversControlDlg window;
     window.show();

@@ -1,6 +1,6 @@
 #include "support/scpi_session.h"
 
-#include "cli/scpi/message_run.h"
+#include "scpi/message_run.h"
 #include "support/sealed.h"
 
 MessageResult CScpiSession::Run(const QByteArray& message, BoardOutcome outcome)

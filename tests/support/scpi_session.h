@@ -1,8 +1,8 @@
 #pragma once
 
-#include "cli/scpi/board_request.h"
-#include "cli/scpi/error_queue.h"
-#include "cli/scpi/instrument_state.h"
+#include "scpi/board_request.h"
+#include "scpi/error_queue.h"
+#include "scpi/instrument_state.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,9 +1,9 @@
 #include "support/window_on_board.h"
 
-#include "pages/run_flags.h"
-#include "serial/reply_state.h"
 #include "pages/message_box.h"
-#include "serial/port_table.h"
+#include "pages/ms_comm.h"
+#include "pages/reply_state.h"
+#include "pages/run_flags.h"
 
 #include <QTest>
 
@@ -12,8 +12,8 @@ WindowOnBoard::WindowOnBoard()
 {
     if (!m_pBoard->Open(m_linkDir.filePath(QStringLiteral("ttyVB0"))))
         qFatal("virtual board: %s", qPrintable(m_pBoard->ErrorText()));
-    ClearPreferredPorts();
-    AddPreferredPort(m_pBoard->PortName(), QStringLiteral("virtual board"));
+    g_msComm.Ports().ClearPreferred();
+    g_msComm.Ports().AddPreferred(m_pBoard->PortName(), QStringLiteral("virtual board"));
     SetMessageBoxHook([this](const QString& strText) {
         m_messages.append(strText);
         if (m_whileOpen)
@@ -30,7 +30,7 @@ WindowOnBoard::~WindowOnBoard()
 {
     m_pWindow.reset();
     SetMessageBoxHook({});
-    ClearPreferredPorts();
+    g_msComm.Ports().ClearPreferred();
     m_pBoard.reset();
     g_strReply.clear();
 }

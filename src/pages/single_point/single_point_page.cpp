@@ -5,11 +5,12 @@
 #include "encoding/words.h"
 #include "pages/handler_guard.h"
 #include "pages/message_box.h"
+#include "pages/ms_comm.h"
 #include "pages/port_fault.h"
+#include "pages/reply_state.h"
 #include "pages/run_flags.h"
 #include "protocol/frame_builders.h"
 #include "protocol/limits.h"
-#include "serial/send_frame.h"
 
 #include <QSignalBlocker>
 
@@ -18,7 +19,7 @@
 CSinglePointPage::CSinglePointPage(QWidget* pParent)
     : QWidget(pParent)
     , m_watchSend(kPointWatchPolicy, {m_nSendRetry, m_bSendDone, m_bSendRetrying},
-                  [this](int nRetry) { return ComposeSendFrame(nRetry); }, SendFrame)
+                  [this](int nRetry) { return ComposeSendFrame(nRetry); }, g_msComm, &g_strReply)
 {
     m_ui.setupUi(this);
     connect(&m_watchSend, &CResendWatch::SendFailed, this,

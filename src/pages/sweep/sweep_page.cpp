@@ -2,8 +2,9 @@
 
 #include "encoding/number_text.h"
 #include "pages/handler_guard.h"
+#include "pages/ms_comm.h"
+#include "pages/reply_state.h"
 #include "protocol/limits.h"
-#include "serial/send_frame.h"
 
 #include <QSignalBlocker>
 
@@ -26,11 +27,11 @@ void SetTextIfChanged(QLineEdit* pEdit, const QString& strText)
 CSweepPage::CSweepPage(QWidget* pParent)
     : QWidget(pParent)
     , m_watchScan(kSweepWatchPolicy, {m_nScanRetry, m_bScanDone, m_bScanRetrying},
-                  [this](int nRetry) { return ComposeScanFrame(nRetry); }, SendFrame)
+                  [this](int nRetry) { return ComposeScanFrame(nRetry); }, g_msComm, &g_strReply)
     , m_watchPause(kSweepWatchPolicy, {m_nPauseRetry, m_bPauseDone, m_bPauseRetrying},
-                   [this](int nRetry) { return ComposePauseFrame(nRetry); }, SendFrame)
+                   [this](int nRetry) { return ComposePauseFrame(nRetry); }, g_msComm, &g_strReply)
     , m_watchContinue(kSweepWatchPolicy, {m_nContinueRetry, m_bContinueDone, m_bContinueRetrying},
-                      [this](int nRetry) { return ComposeContinueFrame(nRetry); }, SendFrame)
+                      [this](int nRetry) { return ComposeContinueFrame(nRetry); }, g_msComm, &g_strReply)
 {
     m_ui.setupUi(this);
     const auto guarded = [this](void (CSweepPage::*pHandler)(), HandlerOrigin origin) {

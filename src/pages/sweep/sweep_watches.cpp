@@ -5,7 +5,7 @@
 #include "pages/port_fault.h"
 #include "pages/run_flags.h"
 #include "protocol/reported_word.h"
-#include "serial/reply_state.h"
+#include "pages/reply_state.h"
 
 void CSweepPage::OnWatchTicked(int nIDEvent)
 {

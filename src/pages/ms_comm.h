@@ -1,0 +1,43 @@
+#pragma once
+
+#include "serial/serial_link.h"
+
+#include <QByteArray>
+#include <QString>
+
+// The window's serial control: the link, with the control's event model on
+// top. Every receive event and port failure raises OnComm; the handler asks
+// GetCommEvent what it was and GetInput for the bytes.
+class CMSComm : public CSerialLink {
+    Q_OBJECT
+
+public:
+    // Values of GetCommEvent.
+    static constexpr short kEventReceive = 2;
+    // The port reported a failure it survived.
+    static constexpr short kEventPortError = 1011;
+    // The device went away (unplugged, or the other side closed); the port
+    // has been closed.
+    static constexpr short kEventDisconnected = 1100;
+
+    CMSComm();
+
+    // The bytes of the latest receive event, once; throws CommError when the
+    // port is not open.
+    QByteArray GetInput();
+    short GetCommEvent() const;
+    // The description of the last failure that raised an event.
+    QString LastEventText() const;
+
+Q_SIGNALS:
+    void OnComm();
+
+private:
+    void RaiseEvent(short nEvent, const QString& strText);
+
+    QByteArray m_input;
+    short m_nCommEvent = 0;
+    QString m_strLastEventText;
+};
+
+extern CMSComm g_msComm;

@@ -1,0 +1,49 @@
+#include "scpi/frame_requests.h"
+
+#include "scpi/setting_rules.h"
+#include "encoding/words.h"
+#include "protocol/frame_builders.h"
+
+namespace {
+
+float InMegahertz(const DecimalValue& hertz)
+{
+    return ToFloat(Scaled(hertz, -6));
+}
+
+} // namespace
+
+BoardRequest PointRequest(const InstrumentSettings& settings)
+{
+    const quint32 dwTuningWord = FrequencyToTuningWord(InMegahertz(settings.frequency));
+    const int nAmplitudeWord = AmplitudeToWord(ToFloat(settings.amplitude), kSinglePointAmplitudeScale);
+    return {FrameKind::Point,
+            [dwTuningWord, nAmplitudeWord](int nRetry) { return PointFrame(nRetry, dwTuningWord, nAmplitudeWord); }};
+}
+
+BoardRequest SweepRequest(const InstrumentSettings& settings)
+{
+    SweepFrameFields fields;
+    fields.dwStartWord = FrequencyToTuningWord(InMegahertz(settings.start));
+    fields.dwEndWord = FrequencyToTuningWord(InMegahertz(settings.stop));
+    fields.nAmplitudeWord = AmplitudeToWord(ToFloat(settings.amplitude), kSweepAmplitudeScale);
+    fields.nStepCode = StepRowIndex(settings.step).value_or(0);
+    fields.nIntervalCount = DwellCount(settings.dwell).value_or(0);
+    fields.bCircular = settings.bCircular;
+    return {FrameKind::Sweep, [fields](int nRetry) { return SweepFrame(nRetry, fields); }};
+}
+
+BoardRequest ControlRequest(FrameKind kind)
+{
+    switch (kind) {
+    case FrameKind::Pause:
+        return {kind, PauseFrame};
+    case FrameKind::Continue:
+        return {kind, ContinueFrame};
+    case FrameKind::Point:
+    case FrameKind::Sweep:
+    case FrameKind::Close:
+        break;
+    }
+    return {FrameKind::Close, CloseFrame};
+}

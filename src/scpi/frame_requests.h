@@ -1,0 +1,12 @@
+#pragma once
+
+#include "scpi/board_request.h"
+#include "scpi/instrument_state.h"
+
+// The frames the commands ask for, composed from the settings as they are
+// when the command runs, so that a later command cannot change a resend.
+// The settings have passed their checks.
+BoardRequest PointRequest(const InstrumentSettings& settings);
+BoardRequest SweepRequest(const InstrumentSettings& settings);
+// Close, pause or continue.
+BoardRequest ControlRequest(FrameKind kind);

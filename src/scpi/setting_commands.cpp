@@ -1,0 +1,109 @@
+#include "scpi/command_handlers.h"
+#include "scpi/frame_requests.h"
+#include "scpi/instrument_state.h"
+#include "scpi/setting_rules.h"
+
+namespace {
+
+// What SWE:COUN? answers for a circular sweep: SCPI's infinity, which
+// SWE:COUN also takes back.
+const char* const kInfinityText = "9.9E37";
+
+} // namespace
+
+CommandOutcome SetNumeric(const CommandCall& call)
+{
+    if (!HasDataCount(call, 1))
+        return CommandOutcome::Failed(kSyntaxError);
+    const NumericSetting& setting = *call.pSetting;
+    const NumericParameter parameter = ReadNumericParameter(call.data.front(), setting.quantity);
+    if (const ScpiError* pError = std::get_if<ScpiError>(&parameter))
+        return CommandOutcome::Failed(*pError);
+    const NumericKeyword* pKeyword = std::get_if<NumericKeyword>(&parameter);
+    const DecimalValue value = pKeyword ? KeywordValue(setting, *pKeyword) : std::get<DecimalValue>(parameter);
+    if (const std::optional<ScpiError> error = setting.check(value))
+        return CommandOutcome::Failed(*error);
+    InstrumentSettings& settings = call.state.Settings();
+    settings.*(setting.pMember) = value;
+    if (setting.bSendsPointInCw && !settings.bSweepMode)
+        return CommandOutcome::Requesting(PointRequest(settings));
+    return {};
+}
+
+// "FREQ?" gives the value as set; "FREQ? MAX" and the like give the limits.
+CommandOutcome QueryNumeric(const CommandCall& call)
+{
+    const NumericSetting& setting = *call.pSetting;
+    if (call.data.isEmpty())
+        return CommandOutcome::Answered(FormatNr3(call.state.Settings().*(setting.pMember)));
+    if (!HasDataCount(call, 1))
+        return CommandOutcome::Failed(kSyntaxError);
+    const NumericParameter parameter = ReadNumericParameter(call.data.front(), setting.quantity);
+    if (const NumericKeyword* pKeyword = std::get_if<NumericKeyword>(&parameter))
+        return CommandOutcome::Answered(FormatNr3(KeywordValue(setting, *pKeyword)));
+    if (const ScpiError* pError = std::get_if<ScpiError>(&parameter))
+        return CommandOutcome::Failed(*pError);
+    return CommandOutcome::Failed(kDataTypeError);
+}
+
+// The board sweeps once or circularly; no other count can be given it.
+CommandOutcome SetSweepCount(const CommandCall& call)
+{
+    if (!HasDataCount(call, 1))
+        return CommandOutcome::Failed(kSyntaxError);
+    const ProgramDatum& datum = call.data.front();
+    std::optional<bool> circular;
+    switch (datum.kind) {
+    case ProgramDatum::Kind::String:
+        return CommandOutcome::Failed(kDataTypeError);
+    case ProgramDatum::Kind::Numeric:
+        if (!datum.suffix.isEmpty())
+            return CommandOutcome::Failed(kSyntaxError);
+        if (Compare(datum.number, DecimalFromInt(1)) == 0)
+            circular = false;
+        else if (Compare(datum.number, *DecimalFromText(kInfinityText)) == 0)
+            circular = true;
+        break;
+    case ProgramDatum::Kind::Character:
+        if (IsMnemonic(datum.text, "INFinity") || IsMnemonic(datum.text, "MAXimum"))
+            circular = true;
+        else if (IsMnemonic(datum.text, "MINimum") || IsMnemonic(datum.text, "DEFault"))
+            circular = false;
+        break;
+    }
+    if (!circular)
+        return CommandOutcome::Failed(kIllegalParameterValue);
+    call.state.Settings().bCircular = *circular;
+    return {};
+}
+
+CommandOutcome QuerySweepCount(const CommandCall& call)
+{
+    if (!HasDataCount(call, 0))
+        return CommandOutcome::Failed(kSyntaxError);
+    return CommandOutcome::Answered(call.state.Settings().bCircular ? QLatin1String(kInfinityText)
+                                                                    : QStringLiteral("1"));
+}
+
+CommandOutcome SetFrequencyMode(const CommandCall& call)
+{
+    if (!HasDataCount(call, 1))
+        return CommandOutcome::Failed(kSyntaxError);
+    const ProgramDatum& datum = call.data.front();
+    if (datum.kind != ProgramDatum::Kind::Character)
+        return CommandOutcome::Failed(kDataTypeError);
+    bool bSweepMode = false;
+    if (IsMnemonic(datum.text, "SWEep"))
+        bSweepMode = true;
+    else if (!IsMnemonic(datum.text, "CW") && !IsMnemonic(datum.text, "FIXed"))
+        return CommandOutcome::Failed(kIllegalParameterValue);
+    call.state.Settings().bSweepMode = bSweepMode;
+    return {};
+}
+
+CommandOutcome QueryFrequencyMode(const CommandCall& call)
+{
+    if (!HasDataCount(call, 0))
+        return CommandOutcome::Failed(kSyntaxError);
+    return CommandOutcome::Answered(call.state.Settings().bSweepMode ? QStringLiteral("SWE") : QStringLiteral("CW"));
+}

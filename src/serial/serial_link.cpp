@@ -1,0 +1,317 @@
+#include "serial/serial_link.h"
+
+#include "protocol/frame.h"
+#include "serial/adapter_latency.h"
+#include "serial/comm_error.h"
+#include "serial/comm_texts.h"
+#include "serial/port_table.h"
+#include "serial/reply_grouping.h"
+#include "serial/traffic_log.h"
+
+#include <QSerialPort>
+
+#include <algorithm>
+
+namespace {
+
+void LogPort(CTrafficLog* pLog, PortChange change, const QString& strDevice, const QString& strError)
+{
+    if (pLog)
+        pLog->Port(change, strDevice, strError);
+}
+
+} // namespace
+
+CSerialLink::CSerialLink() = default;
+
+CSerialLink::~CSerialLink() = default;
+
+void CSerialLink::Attach()
+{
+    if (m_pPort)
+        return;
+    m_pPort = std::make_unique<QSerialPort>();
+    m_pGrouping = std::make_unique<CReplyGrouping>(*m_pPort);
+    m_pGrouping->SetLine(m_settings);
+    m_pGrouping->SetBufferBytes(m_nInBufferSize);
+    connect(m_pGrouping.get(), &CReplyGrouping::GroupReady, this, &CSerialLink::TakeGroup);
+    connect(m_pPort.get(), &QSerialPort::errorOccurred, this,
+            [this](QSerialPort::SerialPortError error) { OnPortError(error); });
+}
+
+void CSerialLink::Detach()
+{
+    m_strVanishedText.clear();
+    m_pGrouping.reset();
+    if (m_pPort && m_pPort->isOpen())
+        LogPort(m_pLog, PortChange::Closed, m_strLocation, QString());
+    if (m_pPort) {
+        m_pPort->disconnect(this);
+        m_pPort.reset();
+    }
+    m_bClosePending = false;
+}
+
+void CSerialLink::SetCommPort(short nPort)
+{
+    RequireAttached("choose a port");
+    if (m_pPort->isOpen())
+        throw CommError(PortBusyText(nPort, PortLabel()));
+    SetCommPort(nPort, m_ports.LocationAt(nPort));
+}
+
+void CSerialLink::SetCommPort(short nPort, const QString& strLocation)
+{
+    RequireAttached("choose a port");
+    if (m_pPort->isOpen())
+        throw CommError(PortBusyText(nPort, PortLabel()));
+    if (nPort < 1)
+        throw CommError(PortNumberText(nPort));
+    m_nCommPort = nPort;
+    m_strLocation = strLocation;
+}
+
+short CSerialLink::GetCommPort() const
+{
+    return m_nCommPort;
+}
+
+void CSerialLink::SetInBufferSize(short nBytes)
+{
+    RequireAttached("set the input buffer size");
+    if (nBytes < 1)
+        throw CommError(ImpossibleSizeText("An input buffer", nBytes));
+    m_nInBufferSize = nBytes;
+    m_pPort->setReadBufferSize(nBytes);
+    m_pGrouping->SetBufferBytes(nBytes);
+}
+
+void CSerialLink::SetInputLen(short nBytes)
+{
+    RequireAttached("set the read length");
+    if (nBytes < 0)
+        throw CommError(ImpossibleSizeText("A read length", nBytes));
+    m_nInputLen = nBytes;
+}
+
+void CSerialLink::SetOutBufferSize(short nBytes)
+{
+    RequireAttached("set the output buffer size");
+    if (nBytes < 1)
+        throw CommError(ImpossibleSizeText("An output buffer", nBytes));
+    m_nOutBufferSize = nBytes;
+}
+
+void CSerialLink::SetPortOpen(bool bOpen)
+{
+    RequireAttached(bOpen ? "open the port" : "close the port");
+    if (!bOpen) {
+        m_strVanishedText.clear();
+        m_pGrouping->Stop();
+        if (m_pPort->isOpen()) {
+            m_pPort->close();
+            LogPort(m_pLog, PortChange::Closed, m_strLocation, QString());
+        }
+        return;
+    }
+    if (m_pPort->isOpen())
+        return;
+    if (m_strLocation.isEmpty()) {
+        const QList<PortEntry> table = m_ports.Read();
+        if (m_nCommPort > table.size())
+            throw CommError(NoSuchPortText(m_nCommPort, table.size()));
+        m_strLocation = table[m_nCommPort - 1].strLocation;
+    }
+    m_pPort->setPortName(m_strLocation);
+    m_pPort->setReadBufferSize(m_nInBufferSize);
+    m_bClosePending = false;
+    if (!m_pPort->open(QIODevice::ReadWrite)) {
+        const QString strText = OpenFailureText(m_strLocation, *m_pPort);
+        LogPort(m_pLog, PortChange::Error, m_strLocation, strText);
+        throw CommError(strText);
+    }
+    m_strVanishedText.clear();
+    m_pGrouping->SetAdapterLatency(m_nAdapterLatencyMsecs.value_or(AdapterLatencyMsecs(m_strLocation)));
+    try {
+        ApplySettings();
+    } catch (const CommError& error) {
+        m_pPort->close();
+        LogPort(m_pLog, PortChange::Error, m_strLocation, QString::fromStdString(error.what()));
+        throw;
+    }
+    LogPort(m_pLog, PortChange::Opened, m_strLocation, QString());
+}
+
+bool CSerialLink::GetPortOpen() const
+{
+    return m_pPort && m_pPort->isOpen();
+}
+
+void CSerialLink::SetRThreshold(short nBytes)
+{
+    RequireAttached("set the receive threshold");
+    if (nBytes < 0)
+        throw CommError(ImpossibleSizeText("A receive threshold", nBytes));
+    m_pGrouping->SetThreshold(nBytes);
+}
+
+void CSerialLink::SetSettings(const QString& strSettings)
+{
+    RequireAttached("set the line");
+    const std::optional<LineSettings> settings = ParseLineSettings(strSettings);
+    if (!settings)
+        throw CommError(SettingsText(strSettings));
+    m_settings = *settings;
+    m_pGrouping->SetLine(m_settings);
+    if (m_pPort->isOpen())
+        ApplySettings();
+}
+
+void CSerialLink::SetOutput(const QByteArray& bytes)
+{
+    RequireOpen("write to");
+    if (bytes.size() > m_nOutBufferSize)
+        throw CommError(OutputTooLongText(bytes.size(), PortLabel(), m_nOutBufferSize));
+    m_pPort->clearError();
+    const qint64 nQueued = m_pPort->write(bytes);
+    // Out now rather than at the next turn of the event loop: one frame, one write.
+    m_pPort->flush();
+    const QSerialPort::SerialPortError error = m_pPort->error();
+    if (error == QSerialPort::WriteError || error == QSerialPort::ResourceError) {
+        // The device went away under the write: this refusal is the one
+        // report of it, so the disconnect raises no event of its own.
+        m_strVanishedText = VanishedText(PortLabel(), m_pPort->errorString());
+        m_bClosePending = false;
+        m_pGrouping->Stop();
+        m_pPort->close();
+        LogPort(m_pLog, PortChange::Vanished, m_strLocation, m_strVanishedText);
+        throw CommError(m_strVanishedText);
+    }
+    if (nQueued != bytes.size())
+        throw CommError(WriteFailureText(PortLabel(), m_pPort->errorString()));
+    m_pGrouping->FrameWritten();
+}
+
+void CSerialLink::SetInputMode(long nMode)
+{
+    RequireAttached("set the input mode");
+    // Both modes deliver the bytes as they came; only the value is checked.
+    if (nMode != 0 && nMode != 1)
+        throw CommError(InputModeText(nMode));
+}
+
+void CSerialLink::SetAdapterLatency(std::optional<int> nMsecs)
+{
+    m_nAdapterLatencyMsecs = nMsecs;
+}
+
+QString CSerialLink::PortLocation() const
+{
+    return m_strLocation;
+}
+
+void CSerialLink::SendFrame(QString& strFrame)
+{
+    SetOutput(SealFrame(strFrame));
+    if (m_pLog)
+        m_pLog->FrameWritten(strFrame);
+}
+
+void CSerialLink::SetTrafficLog(CTrafficLog* pLog)
+{
+    m_pLog = pLog;
+}
+
+CTrafficLog* CSerialLink::TrafficLog() const
+{
+    return m_pLog;
+}
+
+CPortTable& CSerialLink::Ports()
+{
+    return m_ports;
+}
+
+const CPortTable& CSerialLink::Ports() const
+{
+    return m_ports;
+}
+
+void CSerialLink::RequireAttached(const char* pszOperation) const
+{
+    if (!m_pPort)
+        throw CommError(NotAttachedText(pszOperation));
+}
+
+void CSerialLink::RequireOpen(const char* pszOperation) const
+{
+    RequireAttached(pszOperation);
+    if (!m_pPort->isOpen() && !m_strVanishedText.isEmpty())
+        throw CommError(m_strVanishedText);
+    if (!m_pPort->isOpen())
+        throw CommError(NotOpenText(pszOperation, PortLabel()));
+}
+
+void CSerialLink::ApplySettings()
+{
+    const bool bApplied = m_pPort->setBaudRate(m_settings.nBaudRate) && m_pPort->setParity(m_settings.parity)
+        && m_pPort->setDataBits(m_settings.dataBits) && m_pPort->setStopBits(m_settings.stopBits)
+        && m_pPort->setFlowControl(QSerialPort::NoFlowControl);
+    if (!bApplied)
+        throw CommError(LineFailureText(PortLabel(), m_pPort->errorString()));
+}
+
+void CSerialLink::OnPortError(int nError)
+{
+    switch (static_cast<QSerialPort::SerialPortError>(nError)) {
+    case QSerialPort::NoError:
+    case QSerialPort::NotOpenError:
+    case QSerialPort::TimeoutError:
+        return;
+    case QSerialPort::ReadError:
+    case QSerialPort::WriteError:
+    case QSerialPort::ResourceError:
+    case QSerialPort::DeviceNotFoundError:
+        // A vanished device reports this many times a second until the port
+        // is closed; close it once, outside the port's own call stack.
+        if (m_pPort->isOpen() && !m_bClosePending) {
+            m_bClosePending = true;
+            m_pGrouping->Stop();
+            QMetaObject::invokeMethod(this, &CSerialLink::CloseVanishedPort, Qt::QueuedConnection);
+        }
+        return;
+    default:
+        if (m_pPort->isOpen()) {
+            const QString strText = PortFailureText(PortLabel(), m_pPort->errorString());
+            LogPort(m_pLog, PortChange::Error, m_strLocation, strText);
+            Q_EMIT portFailed(strText);
+        }
+        return;
+    }
+}
+
+void CSerialLink::CloseVanishedPort()
+{
+    if (!m_bClosePending || !m_pPort || !m_pPort->isOpen())
+        return;
+    m_bClosePending = false;
+    m_strVanishedText = VanishedText(PortLabel(), m_pPort->errorString());
+    m_pPort->close();
+    LogPort(m_pLog, PortChange::Vanished, m_strLocation, m_strVanishedText);
+    Q_EMIT portFailed(m_strVanishedText);
+}
+
+void CSerialLink::TakeGroup()
+{
+    const qint64 nLimit = m_nInputLen > 0 ? std::min(m_nInputLen, m_nInBufferSize) : m_nInBufferSize;
+    const QByteArray bytes = m_pPort->read(std::min(nLimit, m_pGrouping->GroupBytes()));
+    m_pGrouping->AfterRead();
+    if (m_pLog)
+        m_pLog->Received(bytes);
+    Q_EMIT replyReceived(bytes);
+}
+
+QString CSerialLink::PortLabel() const
+{
+    return m_strLocation.isEmpty() ? QString::number(m_nCommPort) : m_strLocation;
+}
