@@ -184,6 +184,14 @@ private Q_SLOTS:
         QTest::newRow("listen without serve") << QStringList{"close", "--listen", "127.0.0.1:5025"}
                                               << "--listen does not go with close";
         QTest::newRow("json with serve") << QStringList{"serve"} << "--json does not go with serve";
+        QTest::newRow("option given twice") << QStringList{"close", "--json"} << "--json is given twice";
+        QTest::newRow("value after '='") << QStringList{"--timeout=0", "close"} << "--timeout needs a whole number";
+        QTest::newRow("negative duration") << QStringList{"monitor", "--duration", "-1"} << "0 or more; got \"-1\"";
+        QTest::newRow("flag with a value") << QStringList{"close", "--circular=1"} << "'--circular'";
+        QTest::newRow("unknown short option") << QStringList{"close", "-x"} << "Unknown option \"-x\"";
+        QTest::newRow("bare double dash") << QStringList{"--", "close"} << "Unknown option \"--\"";
+        QTest::newRow("empty port") << QStringList{"--port=", "close"} << "--port needs a device";
+        QTest::newRow("odd hex digits") << QStringList{"--simulate-send", "199", "close"} << "pairs of hexadecimal";
     }
     void badInputIsRefused()
     {

@@ -3,80 +3,48 @@
 #include "cli/exit_code.h"
 #include "protocol/hex_text.h"
 
+#include <QCommandLineParser>
+
+#include <algorithm>
+
 namespace {
+
+// What follows an option: nothing, or a value its commands may or must have.
+enum class Kind { Flag, Value, Required };
 
 struct OptionRule {
     const char* pszName;
-    bool bTakesValue;
+    Kind kind;
     // Blank-separated commands the option belongs to; none for a global one.
     const char* pszCommands;
 };
 
 constexpr OptionRule kOptions[] = {
-    {"port", true, nullptr},
-    {"simulate", false, nullptr},
-    {"json", false, "point sweep pause continue close monitor"},
-    {"timeout", true, "point sweep pause continue close monitor"},
-    {"simulate-fault", true, nullptr},
-    {"simulate-send", true, nullptr},
-    {"help", false, nullptr},
-    {"version", false, nullptr},
-    {"amplitude", true, "point sweep"},
-    {"frequency", true, "point"},
-    {"start", true, "sweep"},
-    {"end", true, "sweep"},
-    {"step", true, "sweep"},
-    {"interval", true, "sweep"},
-    {"circular", false, "sweep"},
-    {"duration", true, "monitor"},
-    {"listen", true, "serve"},
-    {"log", true, nullptr},
+    {"port", Kind::Value, nullptr},
+    {"simulate", Kind::Flag, nullptr},
+    {"json", Kind::Flag, "point sweep pause continue close monitor"},
+    {"timeout", Kind::Value, "point sweep pause continue close monitor"},
+    {"simulate-fault", Kind::Value, nullptr},
+    {"simulate-send", Kind::Value, nullptr},
+    {"help", Kind::Flag, nullptr},
+    {"version", Kind::Flag, nullptr},
+    {"start", Kind::Required, "sweep"},
+    {"end", Kind::Required, "sweep"},
+    {"amplitude", Kind::Required, "point sweep"},
+    {"frequency", Kind::Required, "point"},
+    {"step", Kind::Required, "sweep"},
+    {"interval", Kind::Required, "sweep"},
+    {"circular", Kind::Flag, "sweep"},
+    {"duration", Kind::Value, "monitor"},
+    {"listen", Kind::Value, "serve"},
+    {"log", Kind::Value, nullptr},
 };
 
-struct CommandRule {
-    const char* pszName;
-    const char* pszRequired;
-};
-
-constexpr CommandRule kCommands[] = {
-    {"point", "amplitude frequency"},
-    {"sweep", "start end amplitude step interval"},
-    {"pause", ""},
-    {"continue", ""},
-    {"close", ""},
-    {"monitor", ""},
-    {"serve", ""},
-};
-
-const OptionRule* FindOption(const QString& strName)
-{
-    for (const OptionRule& rule : kOptions) {
-        if (strName == QLatin1String(rule.pszName))
-            return &rule;
-    }
-    return nullptr;
-}
-
-const CommandRule* FindCommand(const QString& strName)
-{
-    for (const CommandRule& rule : kCommands) {
-        if (strName == QLatin1String(rule.pszName))
-            return &rule;
-    }
-    return nullptr;
-}
+constexpr const char* kCommands = "point sweep pause continue close monitor serve";
 
 QStringList Words(const char* pszWords)
 {
     return QString::fromLatin1(pszWords).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-}
-
-QString CommandNames()
-{
-    QStringList names;
-    for (const CommandRule& rule : kCommands)
-        names.append(QString::fromLatin1(rule.pszName));
-    return names.join(QStringLiteral(", "));
 }
 
 int ReadMsecs(const QString& strText, const char* pszOption, int nMinimum)
@@ -102,56 +70,54 @@ QByteArray ReadBoardBytes(const QString& strText)
     return bytes;
 }
 
-// Splits "--name value" and "--name=value" into the given options, with the
-// command word apart.
-QMap<QString, QString> ReadArguments(const QStringList& arguments, CliOptions& options)
+// Qt reads on past a fault; an unknown option is the likeliest cause of the
+// others, so it is named first.
+void CheckRead(const QCommandLineParser& parser, const QStringList& arguments, bool bRead)
 {
-    QMap<QString, QString> given;
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString& strArgument = arguments[i];
-        if (strArgument == QLatin1String("-h")) {
-            given.insert(QStringLiteral("help"), QString());
-            continue;
-        }
-        if (!strArgument.startsWith(QLatin1String("--"))) {
-            if (!options.strCommand.isEmpty())
-                throw InputError(QStringLiteral("Unexpected argument \"%1\" after the command.").arg(strArgument));
-            options.strCommand = strArgument;
-            continue;
-        }
-        const qsizetype nEquals = strArgument.indexOf(QLatin1Char('='));
-        const QString strName = strArgument.mid(2, nEquals < 0 ? -1 : nEquals - 2);
-        const OptionRule* pRule = FindOption(strName);
-        if (!pRule)
-            throw InputError(QStringLiteral("Unknown option \"%1\".").arg(strArgument));
-        if (given.contains(strName))
-            throw InputError(QStringLiteral("--%1 is given twice.").arg(strName));
-        QString strValue;
-        if (nEquals >= 0) {
-            if (!pRule->bTakesValue)
-                throw InputError(QStringLiteral("--%1 takes no value.").arg(strName));
-            strValue = strArgument.mid(nEquals + 1);
-        } else if (pRule->bTakesValue) {
-            if (i + 1 >= arguments.size())
-                throw InputError(QStringLiteral("--%1 needs a value.").arg(strName));
-            strValue = arguments[++i];
-        }
-        given.insert(strName, strValue);
+    if (!parser.unknownOptionNames().isEmpty()) {
+        // Qt drops the dashes, and reads "-ab" as -a -b.
+        const QString strLong = QStringLiteral("--") + parser.unknownOptionNames().constFirst();
+        const auto typedLong = [&strLong](const QString& strArgument) {
+            return strArgument.section(QLatin1Char('='), 0, 0) == strLong;
+        };
+        const bool bLong = strLong.size() > 3 || std::any_of(arguments.cbegin(), arguments.cend(), typedLong);
+        throw InputError(QStringLiteral("Unknown option \"%1\".").arg(bLong ? strLong : strLong.mid(1)));
     }
-    return given;
+    // Qt takes a bare "--" that is no value for the end of the options; it
+    // stays refused, so that nothing after it is run unread.
+    const QString strDashes = QStringLiteral("--");
+    qsizetype nEndMarks = arguments.mid(1).count(strDashes) - parser.positionalArguments().count(strDashes);
+    for (const OptionRule& rule : kOptions) {
+        const QString strName = QString::fromLatin1(rule.pszName);
+        const qsizetype nGiven = parser.optionNames().count(strName);
+        // Qt keeps the name of an option the arguments end after, without a value.
+        if (rule.kind != Kind::Flag && nGiven > parser.values(strName).size())
+            throw InputError(QStringLiteral("--%1 needs a value.").arg(strName));
+        if (nGiven > 1)
+            throw InputError(QStringLiteral("--%1 is given twice.").arg(strName));
+        nEndMarks -= parser.values(strName).count(strDashes);
+    }
+    if (nEndMarks > 0)
+        throw InputError(QStringLiteral("Unknown option \"--\"."));
+    // What is left is a value given to an option that takes none.
+    if (!bRead)
+        throw InputError(parser.errorText());
+    const QStringList words = parser.positionalArguments();
+    if (words.size() > 1)
+        throw InputError(QStringLiteral("Unexpected argument \"%1\" after the command.").arg(words[1]));
 }
 
-void CheckCommandOptions(const QMap<QString, QString>& given, const CommandRule& command)
+void CheckCommandOptions(const QCommandLineParser& parser, const QString& strCommand)
 {
-    const QString strCommand = QString::fromLatin1(command.pszName);
-    for (auto it = given.cbegin(); it != given.cend(); ++it) {
-        const OptionRule* pRule = FindOption(it.key());
-        if (pRule->pszCommands && !Words(pRule->pszCommands).contains(strCommand))
-            throw InputError(QStringLiteral("--%1 does not go with %2.").arg(it.key(), strCommand));
+    for (const OptionRule& rule : kOptions) {
+        const QString strName = QString::fromLatin1(rule.pszName);
+        if (rule.pszCommands && parser.isSet(strName) && !Words(rule.pszCommands).contains(strCommand))
+            throw InputError(QStringLiteral("--%1 does not go with %2.").arg(strName, strCommand));
     }
-    for (const QString& strRequired : Words(command.pszRequired)) {
-        if (!given.contains(strRequired))
-            throw InputError(QStringLiteral("%1 needs --%2.").arg(strCommand, strRequired));
+    for (const OptionRule& rule : kOptions) {
+        const QString strName = QString::fromLatin1(rule.pszName);
+        if (rule.kind == Kind::Required && !parser.isSet(strName) && Words(rule.pszCommands).contains(strCommand))
+            throw InputError(QStringLiteral("%1 needs --%2.").arg(strCommand, strName));
     }
 }
 
@@ -159,52 +125,63 @@ void CheckCommandOptions(const QMap<QString, QString>& given, const CommandRule&
 
 void ParseCommandLine(const QStringList& arguments, CliOptions& options)
 {
-    const QMap<QString, QString> given = ReadArguments(arguments, options);
-    options.bHelp = given.contains(QStringLiteral("help"));
-    options.bVersion = given.contains(QStringLiteral("version"));
+    QCommandLineParser parser;
+    for (const OptionRule& rule : kOptions) {
+        parser.addOption(QCommandLineOption(QString::fromLatin1(rule.pszName), QString(),
+                                            rule.kind == Kind::Flag ? QString() : QStringLiteral("value")));
+    }
+    // Apart from --help, so that -h and --help together are not taken as twice.
+    const QCommandLineOption shortHelp(QStringLiteral("h"));
+    parser.addOption(shortHelp);
+    const bool bRead = parser.parse(arguments);
+    options.strCommand = parser.positionalArguments().value(0);
+    CheckRead(parser, arguments, bRead);
+    options.bHelp = parser.isSet(shortHelp) || parser.isSet(QStringLiteral("help"));
+    options.bVersion = parser.isSet(QStringLiteral("version"));
     if (options.bHelp || options.bVersion)
         return;
 
+    const QString strCommands = Words(kCommands).join(QStringLiteral(", "));
     if (options.strCommand.isEmpty())
-        throw InputError(QStringLiteral("No command given; the commands are %1.").arg(CommandNames()));
-    const CommandRule* pCommand = FindCommand(options.strCommand);
-    if (!pCommand) {
+        throw InputError(QStringLiteral("No command given; the commands are %1.").arg(strCommands));
+    if (!Words(kCommands).contains(options.strCommand)) {
         throw InputError(
-            QStringLiteral("Unknown command \"%1\"; the commands are %2.").arg(options.strCommand, CommandNames()));
+            QStringLiteral("Unknown command \"%1\"; the commands are %2.").arg(options.strCommand, strCommands));
     }
-    CheckCommandOptions(given, *pCommand);
+    CheckCommandOptions(parser, options.strCommand);
 
-    options.strPort = given.value(QStringLiteral("port"));
-    if (given.contains(QStringLiteral("port")) && options.strPort.isEmpty())
+    const auto given = [&parser](const char* pszName) { return parser.isSet(QString::fromLatin1(pszName)); };
+    const auto value = [&parser](const char* pszName) { return parser.value(QString::fromLatin1(pszName)); };
+    options.strPort = value("port");
+    if (given("port") && options.strPort.isEmpty())
         throw InputError(QStringLiteral("--port needs a device, such as /dev/ttyUSB0."));
-    options.bSimulate = given.contains(QStringLiteral("simulate"));
-    options.strLogPath = given.value(QStringLiteral("log"));
-    if (given.contains(QStringLiteral("log")) && options.strLogPath.isEmpty())
+    options.bSimulate = given("simulate");
+    options.strLogPath = value("log");
+    if (given("log") && options.strLogPath.isEmpty())
         throw InputError(QStringLiteral("--log needs a file, such as traffic.jsonl."));
-    if (options.bSimulate && given.contains(QStringLiteral("port")))
+    if (options.bSimulate && given("port"))
         throw InputError(QStringLiteral("--port and --simulate exclude each other."));
-    if (given.contains(QStringLiteral("timeout")))
-        options.nTimeoutMsecs = ReadMsecs(given.value(QStringLiteral("timeout")), "timeout", 1);
-    if (given.contains(QStringLiteral("duration")))
-        options.durationMsecs = ReadMsecs(given.value(QStringLiteral("duration")), "duration", 0);
+    if (given("timeout"))
+        options.nTimeoutMsecs = ReadMsecs(value("timeout"), "timeout", 1);
+    if (given("duration"))
+        options.durationMsecs = ReadMsecs(value("duration"), "duration", 0);
 
-    const bool bFault = given.contains(QStringLiteral("simulate-fault"));
-    const bool bSend = given.contains(QStringLiteral("simulate-send"));
+    const bool bFault = given("simulate-fault");
+    const bool bSend = given("simulate-send");
     if ((bFault || bSend) && !options.bSimulate)
         throw InputError(QStringLiteral("--simulate-fault and --simulate-send need --simulate."));
-    options.strFault = given.value(QStringLiteral("simulate-fault"));
+    options.strFault = value("simulate-fault");
     if (bFault && options.strFault != QLatin1String("silent") && options.strFault != QLatin1String("refuse"))
         throw InputError(QStringLiteral("--simulate-fault is silent or refuse; got \"%1\".").arg(options.strFault));
     if (bSend)
-        options.boardSends = ReadBoardBytes(given.value(QStringLiteral("simulate-send")));
+        options.boardSends = ReadBoardBytes(value("simulate-send"));
 
-    if (given.contains(QStringLiteral("listen")))
-        options.strListen = given.value(QStringLiteral("listen"));
-    options.bCircular = given.contains(QStringLiteral("circular"));
-    for (const char* pszValue : {"amplitude", "frequency", "start", "end", "step", "interval"}) {
-        const QString strName = QString::fromLatin1(pszValue);
-        if (given.contains(strName))
-            options.values.insert(strName, given.value(strName));
+    if (given("listen"))
+        options.strListen = value("listen");
+    options.bCircular = given("circular");
+    for (const OptionRule& rule : kOptions) {
+        if (rule.kind == Kind::Required && given(rule.pszName))
+            options.values.insert(QString::fromLatin1(rule.pszName), value(rule.pszName));
     }
 }
 
