@@ -1,5 +1,6 @@
 #include "support/options.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 #include <cstdio>
@@ -52,6 +53,10 @@ void CBenchOptions::AddPositional(const QString& strName, const QString& strDesc
 void CBenchOptions::Process(const QStringList& arguments)
 {
     m_strProgram = QFileInfo(arguments.value(0)).fileName();
+    // Qt names the program in its errors; without an application object it
+    // would know no name.
+    if (!QCoreApplication::instance())
+        QCoreApplication::setApplicationName(m_strProgram);
     m_parser.process(arguments);
 }
 
