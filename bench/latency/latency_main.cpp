@@ -2,9 +2,8 @@
 #include "latency/report_runs.h"
 #include "latency/session.h"
 #include "support/figures.h"
+#include "support/options.h"
 #include "support/probe_application.h"
-
-#include <QCommandLineParser>
 
 #include <cstdio>
 
@@ -23,17 +22,14 @@ constexpr double kIdleGapMs = 4;
 int main(int argc, char* argv[])
 {
     CProbeApplication app(argc, argv);
-    QCommandLineParser parser;
-    const QCommandLineOption runsOption(QStringLiteral("runs"), QStringLiteral("Runs of each kind."), QStringLiteral("n"),
-                                        QStringLiteral("50"));
-    const QCommandLineOption clickOut(QStringLiteral("click-out"), QStringLiteral("Figures of the clicks."),
-                                      QStringLiteral("file"));
-    const QCommandLineOption reactionOut(QStringLiteral("reaction-out"), QStringLiteral("Figures of the reactions."),
-                                         QStringLiteral("file"));
-    parser.addHelpOption();
-    parser.addOptions({runsOption, clickOut, reactionOut});
-    parser.process(app);
-    const int nRuns = qMax(1, parser.value(runsOption).toInt());
+    CBenchOptions options;
+    options.AddRuns(50);
+    const QCommandLineOption clickOut =
+        options.Add(QStringLiteral("click-out"), QStringLiteral("Figures of the clicks."), QStringLiteral("file"));
+    const QCommandLineOption reactionOut = options.Add(
+        QStringLiteral("reaction-out"), QStringLiteral("Figures of the reactions."), QStringLiteral("file"));
+    options.Process(QCoreApplication::arguments());
+    const int nRuns = options.Runs();
 
     CLatencySession session(app);
     QString strError;
@@ -80,11 +76,11 @@ int main(int argc, char* argv[])
             .arg(reports.nUnmatched),
     };
     const bool bWritten =
-        WriteGroup(parser.value(clickOut), QStringLiteral("click to wire, line pacing off"), clicks, clickNotes)
-        && WriteGroup(parser.value(reactionOut), QStringLiteral("reply to reaction"), reactions, reactionNotes);
-    if (!bWritten) {
-        std::fprintf(stderr, "bench_latency: cannot write the figures\n");
+        options.WriteFigures(options.Value(clickOut), QStringLiteral("click to wire, line pacing off"), clicks,
+                             clickNotes)
+        && options.WriteFigures(options.Value(reactionOut), QStringLiteral("reply to reaction"), reactions,
+                                reactionNotes);
+    if (!bWritten)
         return 1;
-    }
     return 0;
 }

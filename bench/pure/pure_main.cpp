@@ -1,11 +1,10 @@
 #include "support/figures.h"
+#include "support/options.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QMap>
 
-#include <cstdio>
-#include <cstring>
 #include <string>
 
 namespace {
@@ -81,28 +80,23 @@ private:
 
 } // namespace
 
-// Google Benchmark's own options, and --out FILE for the figures.
+// Google Benchmark's own options, which it takes out of argv first, and
+// --out FILE for the figures.
 int main(int argc, char* argv[])
 {
-    QString strOut;
-    int nKept = 1;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc)
-            strOut = QString::fromLocal8Bit(argv[++i]);
-        else
-            argv[nKept++] = argv[i];
-    }
-    argc = nKept;
     benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 2;
+    CBenchOptions options;
+    options.AddOut();
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    options.Process(arguments);
     CCollectingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
-    if (!strOut.isEmpty() && !WriteGroup(strOut, QStringLiteral("pure code, CPU time of one call"), reporter.Figures(),
-                                      reporter.Notes())) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(strOut));
+    if (!options.Out().isEmpty()
+        && !options.WriteFigures(options.Out(), QStringLiteral("pure code, CPU time of one call"), reporter.Figures(),
+                                 reporter.Notes()))
         return 1;
-    }
     return 0;
 }

@@ -1,8 +1,8 @@
 // Gathers the groups the benchmarks wrote into one results file and prints
 // them as a table.
 #include "report/table.h"
+#include "support/options.h"
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
@@ -41,19 +41,17 @@ QString LoadAverage()
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    QCommandLineParser parser;
-    const QCommandLineOption outOption(QStringLiteral("out"), QStringLiteral("Results file."), QStringLiteral("file"));
-    const QCommandLineOption modeOption(QStringLiteral("mode"), QStringLiteral("full or quick."), QStringLiteral("mode"),
-                                        QStringLiteral("full"));
-    const QCommandLineOption loadOption(QStringLiteral("load-before"), QStringLiteral("Load average at the start."),
-                                        QStringLiteral("text"));
-    parser.addHelpOption();
-    parser.addOptions({outOption, modeOption, loadOption});
-    parser.addPositionalArgument(QStringLiteral("groups"), QStringLiteral("Files the benchmarks wrote."));
-    parser.process(app);
+    CBenchOptions options;
+    options.AddOut(QStringLiteral("Results file."));
+    const QCommandLineOption modeOption = options.Add(QStringLiteral("mode"), QStringLiteral("full or quick."),
+                                                      QStringLiteral("mode"), QStringLiteral("full"));
+    const QCommandLineOption loadOption = options.Add(
+        QStringLiteral("load-before"), QStringLiteral("Load average at the start."), QStringLiteral("text"));
+    options.AddPositional(QStringLiteral("groups"), QStringLiteral("Files the benchmarks wrote."));
+    options.Process(QCoreApplication::arguments());
 
     QJsonArray groups;
-    for (const QString& strPath : parser.positionalArguments()) {
+    for (const QString& strPath : options.Positional()) {
         QFile file(strPath);
         const QJsonDocument document = file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll())
                                                                       : QJsonDocument();
@@ -67,25 +65,25 @@ int main(int argc, char* argv[])
                               {QStringLiteral("cores"), QThread::idealThreadCount()},
                               {QStringLiteral("kernel"), QSysInfo::kernelVersion()},
                               {QStringLiteral("qt"), QString::fromLatin1(qVersion())},
-                              {QStringLiteral("load_average_before"), parser.value(loadOption)},
+                              {QStringLiteral("load_average_before"), options.Value(loadOption)},
                               {QStringLiteral("load_average_after"), LoadAverage()}};
     int nMet = 0;
     int nJudged = 0;
     CountMet(groups, nMet, nJudged);
     const QJsonObject results{{QStringLiteral("date"), QDateTime::currentDateTimeUtc().toString(Qt::ISODate)},
-                              {QStringLiteral("mode"), parser.value(modeOption)},
+                              {QStringLiteral("mode"), options.Value(modeOption)},
                               {QStringLiteral("machine"), machine},
                               {QStringLiteral("targets_met"), nMet},
                               {QStringLiteral("targets"), nJudged},
                               {QStringLiteral("groups"), groups}};
-    QFile out(parser.value(outOption));
+    QFile out(options.Out());
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(QJsonDocument(results).toJson()) <= 0) {
-        std::fprintf(stderr, "bench_report: cannot write %s\n", qPrintable(parser.value(outOption)));
+        std::fprintf(stderr, "bench_report: cannot write %s\n", qPrintable(options.Out()));
         return 1;
     }
     std::fputs(qPrintable(FormatTable(groups)), stdout);
     std::printf("\n%d of %d targets met. %s, %d cores, Qt %s; load average %s before, %s after.\n", nMet, nJudged,
-                qPrintable(CpuModel()), QThread::idealThreadCount(), qVersion(), qPrintable(parser.value(loadOption)),
+                qPrintable(CpuModel()), QThread::idealThreadCount(), qVersion(), qPrintable(options.Value(loadOption)),
                 qPrintable(LoadAverage()));
     return 0;
 }

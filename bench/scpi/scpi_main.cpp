@@ -3,8 +3,8 @@
 // vevevar-cli --simulate serve as a client would see it.
 #include "support/clock.h"
 #include "support/figures.h"
+#include "support/options.h"
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QProcess>
 #include <QRegularExpression>
@@ -69,21 +69,18 @@ Figure Row(const QString& strName, const QList<double>& values, const QString& s
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    QCommandLineParser parser;
-    const QCommandLineOption runsOption(QStringLiteral("runs"), QStringLiteral("Runs of each kind."), QStringLiteral("n"),
-                                        QStringLiteral("50"));
-    const QCommandLineOption cliOption(QStringLiteral("cli"), QStringLiteral("The vevevar-cli program."),
-                                       QStringLiteral("path"));
-    const QCommandLineOption outOption(QStringLiteral("out"), QStringLiteral("Figures file."), QStringLiteral("file"));
-    parser.addHelpOption();
-    parser.addOptions({runsOption, cliOption, outOption});
-    parser.process(app);
-    const int nRuns = qMax(1, parser.value(runsOption).toInt());
+    CBenchOptions options;
+    options.AddRuns(50);
+    const QCommandLineOption cliOption =
+        options.Add(QStringLiteral("cli"), QStringLiteral("The vevevar-cli program."), QStringLiteral("path"));
+    options.AddOut();
+    options.Process(QCoreApplication::arguments());
+    const int nRuns = options.Runs();
 
     QProcess server;
     server.setReadChannel(QProcess::StandardError);
-    server.start(parser.value(cliOption), {QStringLiteral("--simulate"), QStringLiteral("serve"),
-                                           QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0")});
+    server.start(options.Value(cliOption), {QStringLiteral("--simulate"), QStringLiteral("serve"),
+                                            QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0")});
     server.waitForStarted(kWaitMs);
     server.setReadChannel(QProcess::StandardOutput);
     QByteArray listening;
@@ -132,9 +129,7 @@ int main(int argc, char* argv[])
                        "would add 18.75 ms). Its arrival is timed by the line the server prints when the board has "
                        "taken the frame in, so the figure also holds that line's trip through a pipe."),
     };
-    if (!WriteGroup(parser.value(outOption), QStringLiteral("SCPI server, loopback"), figures, notes)) {
-        std::fprintf(stderr, "bench_scpi: cannot write the figures\n");
+    if (!options.WriteFigures(options.Out(), QStringLiteral("SCPI server, loopback"), figures, notes))
         return 1;
-    }
     return nFailed == 0 ? 0 : 1;
 }

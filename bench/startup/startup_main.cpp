@@ -5,8 +5,8 @@
 #include "startup/map_watch.h"
 #include "support/clock.h"
 #include "support/figures.h"
+#include "support/options.h"
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
 #include <QThread>
@@ -70,30 +70,27 @@ bool StartOnce(CMapWatch& watch, const QByteArray& program, const QList<QByteArr
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    QCommandLineParser parser;
-    const QCommandLineOption programOption(QStringLiteral("program"), QStringLiteral("vevevar-azevora."),
-                                           QStringLiteral("path"));
-    const QCommandLineOption floorOption(QStringLiteral("floor"), QStringLiteral("The empty dialog."),
-                                         QStringLiteral("path"));
-    const QCommandLineOption runsOption(QStringLiteral("runs"), QStringLiteral("Runs of each."), QStringLiteral("n"),
-                                        QStringLiteral("15"));
-    const QCommandLineOption settleOption(QStringLiteral("settle-ms"),
-                                          QStringLiteral("Wait after the mapping before memory is read."),
-                                          QStringLiteral("ms"), QStringLiteral("500"));
-    const QCommandLineOption outOption(QStringLiteral("out"), QStringLiteral("Figures file."), QStringLiteral("file"));
-    parser.addHelpOption();
-    parser.addOptions({programOption, floorOption, runsOption, settleOption, outOption});
-    parser.process(app);
-    const int nRuns = qMax(1, parser.value(runsOption).toInt());
-    const int nSettleMs = qMax(0, parser.value(settleOption).toInt());
+    CBenchOptions options;
+    const QCommandLineOption programOption =
+        options.Add(QStringLiteral("program"), QStringLiteral("vevevar-azevora."), QStringLiteral("path"));
+    const QCommandLineOption floorOption =
+        options.Add(QStringLiteral("floor"), QStringLiteral("The empty dialog."), QStringLiteral("path"));
+    options.AddRuns(15);
+    const QCommandLineOption settleOption =
+        options.Add(QStringLiteral("settle-ms"), QStringLiteral("Wait after the mapping before memory is read."),
+                    QStringLiteral("ms"), QStringLiteral("500"));
+    options.AddOut();
+    options.Process(QCoreApplication::arguments());
+    const int nRuns = options.Runs();
+    const int nSettleMs = qMax(0, options.Value(settleOption).toInt());
 
     CMapWatch watch;
     if (!watch.IsConnected()) {
         std::fprintf(stderr, "bench_startup: no X display\n");
         return 1;
     }
-    const QByteArray program = QFile::encodeName(parser.value(programOption));
-    const QByteArray floor = QFile::encodeName(parser.value(floorOption));
+    const QByteArray program = QFile::encodeName(options.Value(programOption));
+    const QByteArray floor = QFile::encodeName(options.Value(floorOption));
     QList<double> programMs;
     QList<double> floorMs;
     QList<double> ratios;
@@ -135,9 +132,7 @@ int main(int argc, char* argv[])
                        "counted; pairs that failed: %2.")
             .arg(nSettleMs)
             .arg(nFailed)};
-    if (!WriteGroup(parser.value(outOption), QStringLiteral("start-up under Xvfb"), figures, notes)) {
-        std::fprintf(stderr, "bench_startup: cannot write the figures\n");
+    if (!options.WriteFigures(options.Out(), QStringLiteral("start-up under Xvfb"), figures, notes))
         return 1;
-    }
     return 0;
 }

@@ -4,15 +4,13 @@
 // sweep page must do, so no receive path can cost less than this.
 #include "support/clock.h"
 #include "support/figures.h"
+#include "support/options.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QDialog>
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTimer>
-
-#include <cstdio>
 
 namespace {
 
@@ -24,14 +22,11 @@ constexpr int kSettleMs = 1000;
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QCommandLineParser parser;
-    const QCommandLineOption secondsOption(QStringLiteral("seconds"), QStringLiteral("Time measured."),
-                                           QStringLiteral("s"), QStringLiteral("60"));
-    const QCommandLineOption outOption(QStringLiteral("out"), QStringLiteral("Figures file."), QStringLiteral("file"));
-    parser.addHelpOption();
-    parser.addOptions({secondsOption, outOption});
-    parser.process(app);
-    const double dSeconds = qMax(2.0, parser.value(secondsOption).toDouble());
+    CBenchOptions options;
+    options.AddSeconds();
+    options.AddOut();
+    options.Process(QCoreApplication::arguments());
+    const double dSeconds = options.Seconds();
 
     QDialog dialog;
     dialog.setFixedSize(552, 538);
@@ -69,9 +64,7 @@ int main(int argc, char* argv[])
     const QStringList notes = {QStringLiteral("The display floor showed %1 texts: laying out and painting one field "
                                               "at every watch tick, with nothing received.")
                                    .arg(nTick)};
-    if (!WriteGroup(parser.value(outOption), QStringLiteral("report stream, floor of the display"), {figure}, notes)) {
-        std::fprintf(stderr, "bench_display_floor: cannot write the figures\n");
+    if (!options.WriteFigures(options.Out(), QStringLiteral("report stream, floor of the display"), {figure}, notes))
         return 1;
-    }
     return 0;
 }

@@ -11,13 +11,12 @@
 #include "stream/report_words.h"
 #include "stream/stream_line.h"
 #include "support/clock.h"
+#include "support/options.h"
 
 #include <QCoreApplication>
 #include <QtEndian>
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <unistd.h>
 #include <vector>
 
@@ -60,16 +59,14 @@ bool TakeFrames(int nFd, CStreamLine& line, CFrameSplitter& splitter, bool bAnsw
 
 int main(int argc, char* argv[])
 {
-    // Only for the adapter's timers.
+    // For the adapter's timers and the command line.
     QCoreApplication app(argc, argv);
-    double dSeconds = 60;
-    int nLatencyMs = 0;
-    for (int i = 1; i + 1 < argc; ++i) {
-        if (std::strcmp(argv[i], "--seconds") == 0)
-            dSeconds = std::atof(argv[++i]);
-        else if (std::strcmp(argv[i], "--adapter-latency") == 0)
-            nLatencyMs = std::atoi(argv[++i]);
-    }
+    CBenchOptions options;
+    options.AddSeconds();
+    options.AddAdapterLatency();
+    options.Process(QCoreApplication::arguments());
+    const double dSeconds = options.Seconds();
+    const int nLatencyMs = options.AdapterLatencyMs();
     CPseudoTerminal terminal;
     QString strError;
     if (!terminal.Open(strError)) {

@@ -5,8 +5,8 @@
 #include "protocol/frame_builders.h"
 #include "support/clock.h"
 #include "support/figures.h"
+#include "support/options.h"
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QProcess>
 #include <QSerialPort>
@@ -37,20 +37,16 @@ QByteArray SealedSweepFrame()
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    QCommandLineParser parser;
-    const QCommandLineOption boardOption(QStringLiteral("board"), QStringLiteral("The stream board program."),
-                                         QStringLiteral("path"));
-    const QCommandLineOption secondsOption(QStringLiteral("seconds"), QStringLiteral("Length of the stream."),
-                                           QStringLiteral("s"), QStringLiteral("60"));
-    const QCommandLineOption outOption(QStringLiteral("out"), QStringLiteral("Figures file."), QStringLiteral("file"));
-    parser.addHelpOption();
-    parser.addOptions({boardOption, secondsOption, outOption});
-    parser.process(app);
-    const double dSeconds = qMax(2.0, parser.value(secondsOption).toDouble());
+    CBenchOptions options;
+    options.AddBoard();
+    options.AddSeconds();
+    options.AddOut();
+    options.Process(QCoreApplication::arguments());
+    const double dSeconds = options.Seconds();
 
     QProcess board;
     board.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    board.start(parser.value(boardOption), {QStringLiteral("--seconds"), QString::number(dSeconds)});
+    board.start(options.Board(), {QStringLiteral("--seconds"), QString::number(dSeconds)});
     const QByteArray portLine = board.waitForReadyRead(kBoardStartMs) ? board.readLine().trimmed() : QByteArray();
     QSerialPort port(QString::fromLocal8Bit(portLine.mid(4)));
     if (!portLine.startsWith("pty ") || !port.open(QIODevice::ReadWrite)) {
@@ -95,9 +91,7 @@ int main(int argc, char* argv[])
     const QStringList notes = {
         QStringLiteral("The floor took in %1 bytes in the time measured, with nothing else to do: the cost of waking up for each report.")
             .arg(nBytes)};
-    if (!WriteGroup(parser.value(outOption), QStringLiteral("report stream, floor of the stack"), {figure}, notes)) {
-        std::fprintf(stderr, "bench_stream_floor: cannot write the figures\n");
+    if (!options.WriteFigures(options.Out(), QStringLiteral("report stream, floor of the stack"), {figure}, notes))
         return 1;
-    }
     return 0;
 }

@@ -7,9 +7,9 @@
 #include "stream/log_cost.h"
 #include "stream/stream_figures.h"
 #include "stream/stream_window.h"
+#include "support/options.h"
 #include "support/probe_application.h"
 
-#include <QCommandLineParser>
 #include <QProcess>
 
 #include <cstdio>
@@ -24,41 +24,35 @@ constexpr int kBoardEndMs = 30000;
 int main(int argc, char* argv[])
 {
     CProbeApplication app(argc, argv);
-    QCommandLineParser parser;
-    const QCommandLineOption boardOption(QStringLiteral("board"), QStringLiteral("The stream board program."),
-                                         QStringLiteral("path"));
-    const QCommandLineOption secondsOption(QStringLiteral("seconds"), QStringLiteral("Length of the stream."),
-                                           QStringLiteral("s"), QStringLiteral("60"));
-    const QCommandLineOption idleOption(QStringLiteral("idle-seconds"), QStringLiteral("Idle time measured first."),
-                                        QStringLiteral("s"), QStringLiteral("10"));
-    const QCommandLineOption displayFloorOption(QStringLiteral("display-floor"),
-                                                QStringLiteral("Figures file of bench_display_floor."),
-                                                QStringLiteral("file"));
-    const QCommandLineOption serialFloorOption(QStringLiteral("serial-floor"),
-                                               QStringLiteral("Figures file of bench_stream_floor."),
-                                               QStringLiteral("file"));
-    const QCommandLineOption outOption(QStringLiteral("out"), QStringLiteral("Figures file."), QStringLiteral("file"));
-    const QCommandLineOption logOption(QStringLiteral("log"), QStringLiteral("Run with the traffic log on, into file."),
-                                       QStringLiteral("file"));
-    const QCommandLineOption withoutLogOption(QStringLiteral("without-log"),
-                                              QStringLiteral("Figures file of the same stream without the log."),
-                                              QStringLiteral("file"));
-    const QCommandLineOption adapterOption(QStringLiteral("adapter-latency"),
-                                           QStringLiteral("The board writes through a USB-serial adapter with this "
-                                                          "latency timer, and the window is told it."),
-                                           QStringLiteral("ms"), QStringLiteral("0"));
-    parser.addHelpOption();
-    parser.addOptions({boardOption, secondsOption, idleOption, displayFloorOption, serialFloorOption, outOption,
-                       logOption, withoutLogOption, adapterOption});
-    parser.process(app);
-    const double dSeconds = qMax(2.0, parser.value(secondsOption).toDouble());
-    const double dIdleSeconds = qMax(1.0, parser.value(idleOption).toDouble());
-    const int nAdapterLatencyMs = qMax(0, parser.value(adapterOption).toInt());
+    CBenchOptions options;
+    options.AddBoard();
+    options.AddSeconds();
+    const QCommandLineOption idleOption =
+        options.Add(QStringLiteral("idle-seconds"), QStringLiteral("Idle time measured first."), QStringLiteral("s"),
+                    QStringLiteral("10"));
+    const QCommandLineOption displayFloorOption =
+        options.Add(QStringLiteral("display-floor"), QStringLiteral("Figures file of bench_display_floor."),
+                    QStringLiteral("file"));
+    const QCommandLineOption serialFloorOption =
+        options.Add(QStringLiteral("serial-floor"), QStringLiteral("Figures file of bench_stream_floor."),
+                    QStringLiteral("file"));
+    options.AddOut();
+    const QCommandLineOption logOption =
+        options.Add(QStringLiteral("log"), QStringLiteral("Run with the traffic log on, into file."),
+                    QStringLiteral("file"));
+    const QCommandLineOption withoutLogOption =
+        options.Add(QStringLiteral("without-log"), QStringLiteral("Figures file of the same stream without the log."),
+                    QStringLiteral("file"));
+    options.AddAdapterLatency();
+    options.Process(QCoreApplication::arguments());
+    const double dSeconds = options.Seconds();
+    const double dIdleSeconds = qMax(1.0, options.Value(idleOption).toDouble());
+    const int nAdapterLatencyMs = options.AdapterLatencyMs();
 
     QProcess board;
     board.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    board.start(parser.value(boardOption), {QStringLiteral("--seconds"), QString::number(dSeconds),
-                                            QStringLiteral("--adapter-latency"), QString::number(nAdapterLatencyMs)});
+    board.start(options.Board(), {QStringLiteral("--seconds"), QString::number(dSeconds),
+                                  QStringLiteral("--adapter-latency"), QString::number(nAdapterLatencyMs)});
     if (!board.waitForReadyRead(kBoardStartMs)) {
         std::fprintf(stderr, "bench_stream: the board did not start\n");
         return 1;
@@ -69,7 +63,7 @@ int main(int argc, char* argv[])
         return 1;
     }
 
-    const QString strLog = parser.value(logOption);
+    const QString strLog = options.Value(logOption);
     QString strError;
     if (!strLog.isEmpty() && !g_trafficLog.Open(strLog, strError)) {
         std::fprintf(stderr, "bench_stream: %s\n", qPrintable(strError));
@@ -93,8 +87,8 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "bench_stream: the board's log is missing\n");
         return 1;
     }
-    const StreamFloors floors{ReadFloorPercent(parser.value(displayFloorOption)),
-                              ReadFloorPercent(parser.value(serialFloorOption))};
+    const StreamFloors floors{ReadFloorPercent(options.Value(displayFloorOption)),
+                              ReadFloorPercent(options.Value(serialFloorOption))};
     QStringList notes;
     QList<Figure> figures = StreamFigures(record, log, floors, nAdapterLatencyMs, notes);
     QString strGroup = QStringLiteral("report stream, %1 s").arg(dSeconds);
@@ -104,12 +98,10 @@ int main(int argc, char* argv[])
         g_trafficLog.Close();
         const int nBytesPerEvent = record.nReceiveEvents > 0 ? static_cast<int>(record.nBytesReceived / record.nReceiveEvents) : 4;
         const double dPerEventNs = LogCostPerEventNs(strLog + QStringLiteral(".replay"), nBytesPerEvent);
-        figures += LogFigures(record, dSeconds, dPerEventNs, parser.value(withoutLogOption), notes);
+        figures += LogFigures(record, dSeconds, dPerEventNs, options.Value(withoutLogOption), notes);
         strGroup += QStringLiteral(", with --log");
     }
-    if (!WriteGroup(parser.value(outOption), strGroup, figures, notes)) {
-        std::fprintf(stderr, "bench_stream: cannot write the figures\n");
+    if (!options.WriteFigures(options.Out(), strGroup, figures, notes))
         return 1;
-    }
     return 0;
 }
