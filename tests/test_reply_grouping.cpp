@@ -1,11 +1,11 @@
-// When received bytes make a receive event: the grouping on its own, on a
-// QSerialPort over a pseudo-terminal that the test writes by hand.
+// When received bytes make a receive event: the grouping on its own, on the
+// system's serial port over a pseudo-terminal that the test writes by hand.
 
 #include "serial/line_settings.h"
 #include "serial/reply_grouping.h"
+#include "serial/system_port.h"
 #include "support/raw_pty.h"
 
-#include <QSerialPort>
 #include <QTest>
 
 namespace {
@@ -19,14 +19,14 @@ class TestReplyGrouping : public QObject {
 
 private:
     std::unique_ptr<RawPty> m_pPty;
-    std::unique_ptr<QSerialPort> m_pPort;
+    std::unique_ptr<CSystemPort> m_pPort;
     std::unique_ptr<CReplyGrouping> m_pGrouping;
     QList<QByteArray> m_groups;
 
     // What an event's handler does: takes everything there is.
     void TakeGroup()
     {
-        m_groups.append(m_pPort->readAll());
+        m_groups.append(m_pPort->Read(m_pPort->BytesAvailable()));
         m_pGrouping->AfterRead();
     }
 
@@ -44,9 +44,9 @@ private Q_SLOTS:
         m_groups.clear();
         m_pPty = std::make_unique<RawPty>();
         QVERIFY(m_pPty->IsOpen());
-        m_pPort = std::make_unique<QSerialPort>(m_pPty->SlavePath());
-        QVERIFY2(m_pPort->open(QIODevice::ReadWrite), qPrintable(m_pPort->errorString()));
-        m_pPort->setBaudRate(9600);
+        m_pPort = std::make_unique<CSystemPort>();
+        QVERIFY2(m_pPort->Open(m_pPty->SlavePath()), qPrintable(m_pPort->ErrorString()));
+        QVERIFY(m_pPort->ApplyLine(LineSettings()));
         m_pGrouping = std::make_unique<CReplyGrouping>(*m_pPort);
         m_pGrouping->SetThreshold(1);
         connect(m_pGrouping.get(), &CReplyGrouping::GroupReady, this, [this] { TakeGroup(); });
@@ -129,7 +129,7 @@ private Q_SLOTS:
     {
         m_pGrouping->SetThreshold(0);
         m_pPty->Write(QByteArray::fromHex("4F4B"));
-        QTRY_COMPARE_WITH_TIMEOUT(m_pPort->bytesAvailable(), 2, kWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(m_pPort->BytesAvailable(), 2, kWaitMs);
         QTest::qWait(50);
         QVERIFY(m_groups.isEmpty());
     }
@@ -138,7 +138,7 @@ private Q_SLOTS:
     {
         constexpr int kBufferBytes = 16;
         m_pGrouping->SetBufferBytes(kBufferBytes);
-        m_pPort->setReadBufferSize(kBufferBytes);
+        m_pPort->SetReadBufferSize(kBufferBytes);
         QByteArray burst(100, Qt::Uninitialized);
         for (int i = 0; i < burst.size(); ++i)
             burst[i] = static_cast<char>(i);

@@ -2,10 +2,9 @@
 
 #include <QSerialPort>
 
-QString OpenFailureText(const QString& strPort, const QSerialPort& port)
+QString OpenFailureText(const QString& strPort, QSerialPort::SerialPortError error, const QString& strReason)
 {
-    const QString strReason = port.errorString();
-    switch (port.error()) {
+    switch (error) {
     case QSerialPort::PermissionError:
         // The same error comes back for a port another program holds.
         return QStringLiteral("Cannot open serial port %1: %2. Another program may be using the port; "

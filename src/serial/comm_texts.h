@@ -1,13 +1,13 @@
 #pragma once
 
+#include <QSerialPort>
 #include <QString>
 
-class QSerialPort;
 
 // What the operator is told when the serial link refuses something: which
 // port, what happened and, where it helps, what to do about it.
 
-QString OpenFailureText(const QString& strPort, const QSerialPort& port);
+QString OpenFailureText(const QString& strPort, QSerialPort::SerialPortError error, const QString& strReason);
 QString NoSuchPortText(int nPort, int nDevices);
 QString PortNumberText(int nPort);
 QString PortBusyText(int nPort, const QString& strOpenPort);

@@ -1,13 +1,31 @@
 #include "serial/read_wakeup.h"
 
-#ifdef Q_OS_UNIX
-#include <termios.h>
-#endif
+#ifdef Q_OS_WIN
+#include <windows.h>
 
-bool SetReadWakeupBytes(qintptr nHandle, int nBytes)
+bool HasPendingSystemBytes(const QSerialPort& port)
 {
-#ifdef Q_OS_UNIX
-    const int nFd = static_cast<int>(nHandle);
+    COMSTAT status{};
+    return ::ClearCommError(port.handle(), nullptr, &status) && status.cbInQue > 0;
+}
+
+bool SetReadWakeupBytes(const QSerialPort&, int)
+{
+    return false;
+}
+#else
+#include <sys/ioctl.h>
+#include <termios.h>
+
+bool HasPendingSystemBytes(const QSerialPort& port)
+{
+    int nPending = 0;
+    return ::ioctl(port.handle(), FIONREAD, &nPending) == 0 && nPending > 0;
+}
+
+bool SetReadWakeupBytes(const QSerialPort& port, int nBytes)
+{
+    const int nFd = port.handle();
     termios tio{};
     if (::tcgetattr(nFd, &tio) != 0)
         return false;
@@ -16,9 +34,5 @@ bool SetReadWakeupBytes(qintptr nHandle, int nBytes)
     tio.c_cc[VMIN] = static_cast<cc_t>(qBound(0, nBytes, kMostReadWakeupBytes));
     tio.c_cc[VTIME] = 0;
     return ::tcsetattr(nFd, TCSANOW, &tio) == 0;
-#else
-    Q_UNUSED(nHandle)
-    Q_UNUSED(nBytes)
-    return false;
-#endif
 }
+#endif

@@ -2,43 +2,31 @@
 
 #include "protocol/reply_text.h"
 #include "protocol/reported_word.h"
-#include "serial/read_wakeup.h"
+#include "serial/link_port.h"
 #include "serial/watch_policies.h"
-
-#include <QSerialPort>
 
 #include <algorithm>
 #include <cmath>
 
-#ifdef Q_OS_UNIX
-#include <sys/ioctl.h>
-#endif
-
-namespace {
-
-// Data still in the kernel, not yet taken in by the port object.
-bool HasPendingSystemBytes(const QSerialPort& port)
-{
-#ifdef Q_OS_UNIX
-    int nPending = 0;
-    return ::ioctl(static_cast<int>(port.handle()), FIONREAD, &nPending) == 0 && nPending > 0;
-#else
-    Q_UNUSED(port)
-    return false;
-#endif
-}
-
-} // namespace
-
-CReplyGrouping::CReplyGrouping(QSerialPort& port)
-    : m_port(port)
+CReplyGrouping::CReplyGrouping(CLinkPort& port)
+    : m_pPort(&port)
 {
     m_idleTimer.setSingleShot(true);
     m_idleTimer.setTimerType(Qt::PreciseTimer);
     m_drainTimer.setTimerType(Qt::PreciseTimer);
-    connect(&m_port, &QSerialPort::readyRead, this, &CReplyGrouping::OnReadyRead);
+    connect(m_pPort, &CLinkPort::ReadyRead, this, &CReplyGrouping::OnReadyRead);
     connect(&m_idleTimer, &QTimer::timeout, this, &CReplyGrouping::OnIdle);
     connect(&m_drainTimer, &QTimer::timeout, this, &CReplyGrouping::OnDrainTick);
+}
+
+void CReplyGrouping::SetPort(CLinkPort& port)
+{
+    if (&port == m_pPort)
+        return;
+    Stop();
+    disconnect(m_pPort, nullptr, this, nullptr);
+    m_pPort = &port;
+    connect(m_pPort, &CLinkPort::ReadyRead, this, &CReplyGrouping::OnReadyRead);
 }
 
 void CReplyGrouping::SetLine(const LineSettings& settings)
@@ -66,7 +54,7 @@ void CReplyGrouping::AfterRead()
     m_bAnswerAwaited = false;
     m_bStreamRemainder = false;
     // While streaming, the next drain takes the rest.
-    if (m_nThreshold > 0 && !m_bStreaming && m_port.bytesAvailable() > 0)
+    if (m_nThreshold > 0 && !m_bStreaming && m_pPort->BytesAvailable() > 0)
         m_idleTimer.start(IdleGapMsecs());
 }
 
@@ -77,15 +65,15 @@ void CReplyGrouping::FrameWritten()
 
 qint64 CReplyGrouping::GroupBytes() const
 {
-    const qint64 nAvailable = m_port.bytesAvailable();
+    const qint64 nAvailable = m_pPort->BytesAvailable();
     // After a gap the group ends a message. On a busy line, a stream or a
     // late timer's, it ends on a whole report instead: every group then
     // begins on a message, and the first after a frame may begin with its
     // acknowledgement.
-    if (!m_bStreaming && !HasPendingSystemBytes(m_port))
+    if (!m_bStreaming && !m_pPort->HasPendingSystemBytes())
         return nAvailable;
     return WholeReportBytes(nAvailable,
-                            m_bAnswerAwaited && StartsWithAcknowledgement(m_port.peek(kAcknowledgementBytes)));
+                            m_bAnswerAwaited && StartsWithAcknowledgement(m_pPort->Peek(kAcknowledgementBytes)));
 }
 
 void CReplyGrouping::Stop()
@@ -122,14 +110,14 @@ int CReplyGrouping::DrainMsecs() const
 
 bool CReplyGrouping::HasGroup() const
 {
-    return m_port.isOpen() && GroupBytes() >= std::max(1, m_nThreshold);
+    return m_pPort->IsOpen() && GroupBytes() >= std::max(1, m_nThreshold);
 }
 
 void CReplyGrouping::OnReadyRead()
 {
     if (m_nThreshold <= 0)
         return;
-    const bool bFull = m_port.bytesAvailable() >= m_nBufferBytes;
+    const bool bFull = m_pPort->BytesAvailable() >= m_nBufferBytes;
     if (m_bStreaming) {
         m_bArrivedSinceDrain = true;
         if (bFull)
@@ -154,17 +142,17 @@ void CReplyGrouping::OnReadyRead()
 
 void CReplyGrouping::OnIdle()
 {
-    if (!m_port.isOpen())
+    if (!m_pPort->IsOpen())
         return;
     // A late timer must not split a reply whose next byte is already here.
-    if (m_port.bytesAvailable() < m_nBufferBytes && m_pendingSince.elapsed() < LongestWaitMsecs()
-        && HasPendingSystemBytes(m_port)) {
+    if (m_pPort->BytesAvailable() < m_nBufferBytes && m_pendingSince.elapsed() < LongestWaitMsecs()
+        && m_pPort->HasPendingSystemBytes()) {
         m_idleTimer.start(IdleGapMsecs());
         return;
     }
     // Nor a late adapter tick an answer: its first byte waits for the second,
     // up to the shortest watch period, before it counts.
-    if (IsFirstAnswerByte(m_port.peek(kAcknowledgementBytes))
+    if (IsFirstAnswerByte(m_pPort->Peek(kAcknowledgementBytes))
         && m_pendingSince.elapsed() < kSweepWatchPolicy.nPeriodMsecs) {
         m_idleTimer.start(IdleGapMsecs());
         return;
@@ -175,7 +163,7 @@ void CReplyGrouping::OnIdle()
 
 void CReplyGrouping::BeginStreaming()
 {
-    if (!SetReadWakeupBytes(m_port.handle(), kMostReadWakeupBytes))
+    if (!m_pPort->SetReadWakeupBytes(kMostReadWakeupBytes))
         return;
     m_bStreaming = true;
     m_bArrivedSinceDrain = false;
@@ -188,22 +176,22 @@ void CReplyGrouping::EndStreaming()
         return;
     m_bStreaming = false;
     m_drainTimer.stop();
-    if (m_port.isOpen())
-        SetReadWakeupBytes(m_port.handle(), 0);
+    if (m_pPort->IsOpen())
+        m_pPort->SetReadWakeupBytes(0);
 }
 
 void CReplyGrouping::OnDrainTick()
 {
-    if (!m_port.isOpen()) {
+    if (!m_pPort->IsOpen()) {
         EndStreaming();
         return;
     }
-    if (HasPendingSystemBytes(m_port)) {
+    if (m_pPort->HasPendingSystemBytes()) {
         // The port object takes in only what the system reports readable.
-        SetReadWakeupBytes(m_port.handle(), 0);
-        m_port.waitForReadyRead(0);
-        if (m_port.isOpen())
-            SetReadWakeupBytes(m_port.handle(), kMostReadWakeupBytes);
+        m_pPort->SetReadWakeupBytes(0);
+        m_pPort->TakeInPending();
+        if (m_pPort->IsOpen())
+            m_pPort->SetReadWakeupBytes(kMostReadWakeupBytes);
     } else if (!m_bArrivedSinceDrain) {
         if (HasGroup())
             Q_EMIT GroupReady();
@@ -211,7 +199,7 @@ void CReplyGrouping::OnDrainTick()
         EndStreaming();
         // Left over, the first bytes of a report: the rest continues the
         // stream, or a gap ends it.
-        if (m_port.isOpen() && m_port.bytesAvailable() > 0) {
+        if (m_pPort->IsOpen() && m_pPort->BytesAvailable() > 0) {
             m_bStreamRemainder = true;
             m_pendingSince.start();
             m_idleTimer.start(IdleGapMsecs());

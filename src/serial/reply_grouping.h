@@ -6,7 +6,7 @@
 #include <QObject>
 #include <QTimer>
 
-class QSerialPort;
+class CLinkPort;
 
 // Decides when received bytes make one receive event. Bytes with no idle
 // gap of 3.5 character times between them belong together, so a reply is not
@@ -21,7 +21,10 @@ class CReplyGrouping : public QObject {
     Q_OBJECT
 
 public:
-    explicit CReplyGrouping(QSerialPort& port);
+    explicit CReplyGrouping(CLinkPort& port);
+
+    // The port to watch from now on, such as another kind the link opened.
+    void SetPort(CLinkPort& port);
 
     void SetLine(const LineSettings& settings);
     // The latency timer of the adapter behind the port; 0 for none.
@@ -57,7 +60,7 @@ private:
     int DrainMsecs() const;
     bool HasGroup() const;
 
-    QSerialPort& m_port;
+    CLinkPort* m_pPort;
     QTimer m_idleTimer;
     QTimer m_drainTimer;
     // Since the first byte not yet delivered arrived.

@@ -4,11 +4,11 @@
 #include "serial/adapter_latency.h"
 #include "serial/comm_error.h"
 #include "serial/comm_texts.h"
+#include "serial/device_port.h"
 #include "serial/port_table.h"
 #include "serial/reply_grouping.h"
+#include "serial/system_port.h"
 #include "serial/traffic_log.h"
-
-#include <QSerialPort>
 
 #include <algorithm>
 
@@ -30,32 +30,53 @@ void CSerialLink::Attach()
 {
     if (m_pPort)
         return;
-    m_pPort = std::make_unique<QSerialPort>();
+    m_pSystemPort = std::make_unique<CSystemPort>();
+    m_pPort = m_pSystemPort.get();
     m_pGrouping = std::make_unique<CReplyGrouping>(*m_pPort);
     m_pGrouping->SetLine(m_settings);
     m_pGrouping->SetBufferBytes(m_nInBufferSize);
     connect(m_pGrouping.get(), &CReplyGrouping::GroupReady, this, &CSerialLink::TakeGroup);
-    connect(m_pPort.get(), &QSerialPort::errorOccurred, this,
-            [this](QSerialPort::SerialPortError error) { OnPortError(error); });
+    const CLinkPort* pSystemPort = m_pSystemPort.get();
+    connect(m_pSystemPort.get(), &CLinkPort::Failed, this,
+            [this, pSystemPort](QSerialPort::SerialPortError error) { OnPortError(pSystemPort, error); });
 }
 
 void CSerialLink::Detach()
 {
     m_strVanishedText.clear();
     m_pGrouping.reset();
-    if (m_pPort && m_pPort->isOpen())
+    if (m_pPort && m_pPort->IsOpen())
         LogPort(m_pLog, PortChange::Closed, m_strLocation, QString());
-    if (m_pPort) {
-        m_pPort->disconnect(this);
-        m_pPort.reset();
-    }
+    if (m_pSystemPort)
+        m_pSystemPort->disconnect(this);
+    if (m_pPort)
+        m_pPort->Close();
+    m_pPort = nullptr;
+    m_pSystemPort.reset();
     m_bClosePending = false;
+}
+
+void CSerialLink::AddDevicePort(const QString& strLocation, QIODevice& device)
+{
+    auto pPort = std::make_unique<CDevicePort>(device);
+    const CLinkPort* pDevicePort = pPort.get();
+    connect(pPort.get(), &CLinkPort::Failed, this,
+            [this, pDevicePort](QSerialPort::SerialPortError error) { OnPortError(pDevicePort, error); });
+    m_devicePorts[strLocation] = std::move(pPort);
+}
+
+CLinkPort& CSerialLink::PortFor(const QString& strLocation)
+{
+    const auto device = m_devicePorts.find(strLocation);
+    if (device != m_devicePorts.end())
+        return *device->second;
+    return *m_pSystemPort;
 }
 
 void CSerialLink::SetCommPort(short nPort)
 {
     RequireAttached("choose a port");
-    if (m_pPort->isOpen())
+    if (m_pPort->IsOpen())
         throw CommError(PortBusyText(nPort, PortLabel()));
     SetCommPort(nPort, m_ports.LocationAt(nPort));
 }
@@ -63,7 +84,7 @@ void CSerialLink::SetCommPort(short nPort)
 void CSerialLink::SetCommPort(short nPort, const QString& strLocation)
 {
     RequireAttached("choose a port");
-    if (m_pPort->isOpen())
+    if (m_pPort->IsOpen())
         throw CommError(PortBusyText(nPort, PortLabel()));
     if (nPort < 1)
         throw CommError(PortNumberText(nPort));
@@ -82,7 +103,7 @@ void CSerialLink::SetInBufferSize(short nBytes)
     if (nBytes < 1)
         throw CommError(ImpossibleSizeText("An input buffer", nBytes));
     m_nInBufferSize = nBytes;
-    m_pPort->setReadBufferSize(nBytes);
+    m_pPort->SetReadBufferSize(nBytes);
     m_pGrouping->SetBufferBytes(nBytes);
 }
 
@@ -108,13 +129,13 @@ void CSerialLink::SetPortOpen(bool bOpen)
     if (!bOpen) {
         m_strVanishedText.clear();
         m_pGrouping->Stop();
-        if (m_pPort->isOpen()) {
-            m_pPort->close();
+        if (m_pPort->IsOpen()) {
+            m_pPort->Close();
             LogPort(m_pLog, PortChange::Closed, m_strLocation, QString());
         }
         return;
     }
-    if (m_pPort->isOpen())
+    if (m_pPort->IsOpen())
         return;
     if (m_strLocation.isEmpty()) {
         const QList<PortEntry> table = m_ports.Read();
@@ -122,11 +143,12 @@ void CSerialLink::SetPortOpen(bool bOpen)
             throw CommError(NoSuchPortText(m_nCommPort, table.size()));
         m_strLocation = table[m_nCommPort - 1].strLocation;
     }
-    m_pPort->setPortName(m_strLocation);
-    m_pPort->setReadBufferSize(m_nInBufferSize);
+    m_pPort = &PortFor(m_strLocation);
+    m_pGrouping->SetPort(*m_pPort);
+    m_pPort->SetReadBufferSize(m_nInBufferSize);
     m_bClosePending = false;
-    if (!m_pPort->open(QIODevice::ReadWrite)) {
-        const QString strText = OpenFailureText(m_strLocation, *m_pPort);
+    if (!m_pPort->Open(m_strLocation)) {
+        const QString strText = OpenFailureText(m_strLocation, m_pPort->Error(), m_pPort->ErrorString());
         LogPort(m_pLog, PortChange::Error, m_strLocation, strText);
         throw CommError(strText);
     }
@@ -135,7 +157,7 @@ void CSerialLink::SetPortOpen(bool bOpen)
     try {
         ApplySettings();
     } catch (const CommError& error) {
-        m_pPort->close();
+        m_pPort->Close();
         LogPort(m_pLog, PortChange::Error, m_strLocation, QString::fromStdString(error.what()));
         throw;
     }
@@ -144,7 +166,7 @@ void CSerialLink::SetPortOpen(bool bOpen)
 
 bool CSerialLink::GetPortOpen() const
 {
-    return m_pPort && m_pPort->isOpen();
+    return m_pPort && m_pPort->IsOpen();
 }
 
 void CSerialLink::SetRThreshold(short nBytes)
@@ -163,7 +185,7 @@ void CSerialLink::SetSettings(const QString& strSettings)
         throw CommError(SettingsText(strSettings));
     m_settings = *settings;
     m_pGrouping->SetLine(m_settings);
-    if (m_pPort->isOpen())
+    if (m_pPort->IsOpen())
         ApplySettings();
 }
 
@@ -172,23 +194,21 @@ void CSerialLink::SetOutput(const QByteArray& bytes)
     RequireOpen("write to");
     if (bytes.size() > m_nOutBufferSize)
         throw CommError(OutputTooLongText(bytes.size(), PortLabel(), m_nOutBufferSize));
-    m_pPort->clearError();
-    const qint64 nQueued = m_pPort->write(bytes);
-    // Out now rather than at the next turn of the event loop: one frame, one write.
-    m_pPort->flush();
-    const QSerialPort::SerialPortError error = m_pPort->error();
+    m_pPort->ClearError();
+    const qint64 nQueued = m_pPort->Write(bytes);
+    const QSerialPort::SerialPortError error = m_pPort->Error();
     if (error == QSerialPort::WriteError || error == QSerialPort::ResourceError) {
         // The device went away under the write: this refusal is the one
         // report of it, so the disconnect raises no event of its own.
-        m_strVanishedText = VanishedText(PortLabel(), m_pPort->errorString());
+        m_strVanishedText = VanishedText(PortLabel(), m_pPort->ErrorString());
         m_bClosePending = false;
         m_pGrouping->Stop();
-        m_pPort->close();
+        m_pPort->Close();
         LogPort(m_pLog, PortChange::Vanished, m_strLocation, m_strVanishedText);
         throw CommError(m_strVanishedText);
     }
     if (nQueued != bytes.size())
-        throw CommError(WriteFailureText(PortLabel(), m_pPort->errorString()));
+        throw CommError(WriteFailureText(PortLabel(), m_pPort->ErrorString()));
     m_pGrouping->FrameWritten();
 }
 
@@ -246,23 +266,22 @@ void CSerialLink::RequireAttached(const char* pszOperation) const
 void CSerialLink::RequireOpen(const char* pszOperation) const
 {
     RequireAttached(pszOperation);
-    if (!m_pPort->isOpen() && !m_strVanishedText.isEmpty())
+    if (!m_pPort->IsOpen() && !m_strVanishedText.isEmpty())
         throw CommError(m_strVanishedText);
-    if (!m_pPort->isOpen())
+    if (!m_pPort->IsOpen())
         throw CommError(NotOpenText(pszOperation, PortLabel()));
 }
 
 void CSerialLink::ApplySettings()
 {
-    const bool bApplied = m_pPort->setBaudRate(m_settings.nBaudRate) && m_pPort->setParity(m_settings.parity)
-        && m_pPort->setDataBits(m_settings.dataBits) && m_pPort->setStopBits(m_settings.stopBits)
-        && m_pPort->setFlowControl(QSerialPort::NoFlowControl);
-    if (!bApplied)
-        throw CommError(LineFailureText(PortLabel(), m_pPort->errorString()));
+    if (!m_pPort->ApplyLine(m_settings))
+        throw CommError(LineFailureText(PortLabel(), m_pPort->ErrorString()));
 }
 
-void CSerialLink::OnPortError(int nError)
+void CSerialLink::OnPortError(const CLinkPort* pPort, int nError)
 {
+    if (pPort != m_pPort)
+        return;
     switch (static_cast<QSerialPort::SerialPortError>(nError)) {
     case QSerialPort::NoError:
     case QSerialPort::NotOpenError:
@@ -274,15 +293,15 @@ void CSerialLink::OnPortError(int nError)
     case QSerialPort::DeviceNotFoundError:
         // A vanished device reports this many times a second until the port
         // is closed; close it once, outside the port's own call stack.
-        if (m_pPort->isOpen() && !m_bClosePending) {
+        if (m_pPort->IsOpen() && !m_bClosePending) {
             m_bClosePending = true;
             m_pGrouping->Stop();
             QMetaObject::invokeMethod(this, &CSerialLink::CloseVanishedPort, Qt::QueuedConnection);
         }
         return;
     default:
-        if (m_pPort->isOpen()) {
-            const QString strText = PortFailureText(PortLabel(), m_pPort->errorString());
+        if (m_pPort->IsOpen()) {
+            const QString strText = PortFailureText(PortLabel(), m_pPort->ErrorString());
             LogPort(m_pLog, PortChange::Error, m_strLocation, strText);
             Q_EMIT portFailed(strText);
         }
@@ -292,11 +311,11 @@ void CSerialLink::OnPortError(int nError)
 
 void CSerialLink::CloseVanishedPort()
 {
-    if (!m_bClosePending || !m_pPort || !m_pPort->isOpen())
+    if (!m_bClosePending || !m_pPort || !m_pPort->IsOpen())
         return;
     m_bClosePending = false;
-    m_strVanishedText = VanishedText(PortLabel(), m_pPort->errorString());
-    m_pPort->close();
+    m_strVanishedText = VanishedText(PortLabel(), m_pPort->ErrorString());
+    m_pPort->Close();
     LogPort(m_pLog, PortChange::Vanished, m_strLocation, m_strVanishedText);
     Q_EMIT portFailed(m_strVanishedText);
 }
@@ -304,7 +323,7 @@ void CSerialLink::CloseVanishedPort()
 void CSerialLink::TakeGroup()
 {
     const qint64 nLimit = m_nInputLen > 0 ? std::min(m_nInputLen, m_nInBufferSize) : m_nInBufferSize;
-    const QByteArray bytes = m_pPort->read(std::min(nLimit, m_pGrouping->GroupBytes()));
+    const QByteArray bytes = m_pPort->Read(std::min(nLimit, m_pGrouping->GroupBytes()));
     m_pGrouping->AfterRead();
     if (m_pLog)
         m_pLog->Received(bytes);

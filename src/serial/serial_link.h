@@ -7,15 +7,20 @@
 #include <QObject>
 #include <QString>
 
+#include <map>
 #include <memory>
 #include <optional>
 
+class CDevicePort;
+class CLinkPort;
 class CReplyGrouping;
+class CSystemPort;
 class CTrafficLog;
-class QSerialPort;
+class QIODevice;
 
 // The serial link to the board: one operation per property of the original
-// serial control, over a QSerialPort. Refused operations throw CommError.
+// serial control, over a serial port of the system or a device in this
+// process (AddDevicePort). Refused operations throw CommError.
 // Every receive event comes out of replyReceived with its bytes, and every
 // failure of an open port out of portFailed; when received bytes make one
 // event is CReplyGrouping's business.
@@ -50,6 +55,11 @@ public:
     // frame afterwards) and writes its bytes in one write.
     void SendFrame(QString& strFrame);
 
+    // A device in this process that strLocation opens in place of a serial
+    // port: the virtual board where the system has no pseudo-terminals. The
+    // device must outlive the link's use of it.
+    void AddDevicePort(const QString& strLocation, QIODevice& device);
+
     // The latency timer of an adapter the system does not report, such as a
     // board simulated behind one; without it, the system is asked at each open.
     void SetAdapterLatency(std::optional<int> nMsecs);
@@ -78,11 +88,15 @@ private:
     void RequireAttached(const char* pszOperation) const;
     void ApplySettings();
     void TakeGroup();
-    void OnPortError(int nError);
+    CLinkPort& PortFor(const QString& strLocation);
+    void OnPortError(const CLinkPort* pPort, int nError);
     void CloseVanishedPort();
     QString PortLabel() const;
 
-    std::unique_ptr<QSerialPort> m_pPort;
+    std::unique_ptr<CSystemPort> m_pSystemPort;
+    std::map<QString, std::unique_ptr<CDevicePort>> m_devicePorts;
+    // The port the link opens or has open; set while attached.
+    CLinkPort* m_pPort = nullptr;
     std::unique_ptr<CReplyGrouping> m_pGrouping;
     CPortTable m_ports;
     CTrafficLog* m_pLog = nullptr;
