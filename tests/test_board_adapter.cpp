@@ -162,7 +162,7 @@ private Q_SLOTS:
         QFETCH(QList<int>, afterLatency);
         CPacketLine line;
         CAdapterHold hold;
-        hold.SetFd(line.WriteFd());
+        hold.SetLine(FdLineWrite(line.WriteFd()));
         hold.SetLatency(latencyMs);
         QVERIFY(hold.IsOn());
         QByteArray sent;
@@ -192,7 +192,7 @@ private Q_SLOTS:
         QFETCH(QList<int>, packets);
         CPacketLine line;
         CAdapterHold hold;
-        hold.SetFd(line.WriteFd());
+        hold.SetLine(FdLineWrite(line.WriteFd()));
         hold.SetByteTime(byteMs * kNsPerMs);
         hold.SetLatency(20);
         QCOMPARE(hold.Take(g_ok), 2);
@@ -206,7 +206,7 @@ private Q_SLOTS:
     {
         CPacketLine line;
         CAdapterHold hold;
-        hold.SetFd(line.WriteFd());
+        hold.SetLine(FdLineWrite(line.WriteFd()));
         hold.SetLatency(kForeverMs);
         QCOMPARE(hold.Take(g_ok), 2);
         QCOMPARE(line.Packets().size(), 0);
@@ -228,7 +228,7 @@ private Q_SLOTS:
         while (::write(fds[1], "x", 1) == 1)
             ++nFilled;
         CAdapterHold hold;
-        hold.SetFd(fds[1]);
+        hold.SetLine(FdLineWrite(fds[1]));
         hold.SetLatency(kForeverMs);
         // The chip's buffer takes 256 bytes, then nothing until the host reads.
         QCOMPARE(hold.Take(Burst(300)), 256);

@@ -274,7 +274,7 @@ private Q_SLOTS:
         g_msComm.Ports().ClearPreferred();
         const QString strGiven = givenById ? ByIdPath(0) : DevicePath(0);
         const StartPort startPort = ListCommandLinePorts(
-            simulated ? CommandLinePorts{m_boards[0]->PortName(), QString()} : CommandLinePorts{QString(), strGiven});
+            simulated ? CommandLinePorts{m_boards[0].get(), QString()} : CommandLinePorts{nullptr, strGiven});
         QCOMPARE(startPort, StartPort::First);
         // Board B is listed too, as the system would list it.
         g_msComm.Ports().AddPreferred(DevicePath(1), QStringLiteral("adapter"));
@@ -293,7 +293,7 @@ private Q_SLOTS:
     void portGivenByItsByIdPathOpensThroughTheLink()
     {
         g_msComm.Ports().ClearPreferred();
-        const StartPort startPort = ListCommandLinePorts({QString(), ByIdPath(1)});
+        const StartPort startPort = ListCommandLinePorts({nullptr, ByIdPath(1)});
         StartWindow(startPort);
         QCOMPARE(g_msComm.PortLocation(), ByIdPath(1));
         CheckReaches(1);

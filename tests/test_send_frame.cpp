@@ -4,10 +4,14 @@
 #include "serial/serial_link.h"
 #include "support/golden_frames.h"
 
+#include <QSignalSpy>
 #include <QTest>
 
-// A frame from the protocol library, sent by the link over a real
-// pseudo-terminal to the virtual board, and the board's answer back.
+Q_DECLARE_METATYPE(BoardLineKind)
+
+// A frame from the protocol library, sent by the link to the virtual board,
+// and the board's answer back: over a real pseudo-terminal, and over the line
+// within the program that stands in for one on Windows.
 class TestSendFrame : public QObject {
     Q_OBJECT
 
@@ -17,12 +21,22 @@ private:
     QList<QByteArray> m_received;
 
 private Q_SLOTS:
+    void initTestCase_data()
+    {
+        QTest::addColumn<BoardLineKind>("lineKind");
+        QTest::newRow("pseudo-terminal") << BoardLineKind::System;
+        QTest::newRow("within the program") << BoardLineKind::InProcess;
+    }
+
     void init()
     {
-        m_pBoard = std::make_unique<CVirtualBoard>();
+        QFETCH_GLOBAL(BoardLineKind, lineKind);
+        m_pBoard = std::make_unique<CVirtualBoard>(nullptr, lineKind);
         QVERIFY(m_pBoard->Open());
         m_pLink = std::make_unique<CSerialLink>();
-        m_pLink->Ports().AddPreferred(m_pBoard->PortName(), QStringLiteral("virtual board"));
+        m_pLink->Ports().AddPreferred(m_pBoard->PortName(), m_pBoard->PortDescription());
+        if (QIODevice* pClientEnd = m_pBoard->ClientEnd())
+            m_pLink->AddDevicePort(m_pBoard->PortName(), *pClientEnd);
         m_pLink->Attach();
         SetUpBoardLine(*m_pLink);
         m_received.clear();
@@ -67,6 +81,23 @@ private Q_SLOTS:
         // Both bytes in the first event: the answer was not split.
         QTRY_VERIFY_WITH_TIMEOUT(!m_received.isEmpty(), 5000);
         QCOMPARE(m_received.first(), QByteArray::fromHex("4F4B"));
+    }
+
+    void vanishedBoardIsOneDisconnectAndComesBack()
+    {
+        QSignalSpy failures(m_pLink.get(), &CSerialLink::portFailed);
+        m_pBoard->Vanish();
+        QTRY_COMPARE_WITH_TIMEOUT(failures.size(), 1, 5000);
+        QVERIFY(!m_pLink->GetPortOpen());
+        QTest::qWait(100);
+        QCOMPARE(failures.size(), 1);
+
+        QVERIFY(m_pBoard->Reappear());
+        m_pLink->SetPortOpen(true);
+        QString strFrame = kCloseFrame.left(kCloseFrame.size() - 4);
+        m_pLink->SendFrame(strFrame);
+        QTRY_COMPARE_WITH_TIMEOUT(m_received, QList<QByteArray>{QByteArray::fromHex("4F4B")}, 5000);
+        QCOMPARE(m_pBoard->Frames().last().Hex(), kCloseFrame);
     }
 };
 

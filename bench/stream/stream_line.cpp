@@ -39,7 +39,7 @@ CStreamLine::CStreamLine(int nFd, int nAdapterLatencyMs)
 {
     if (m_nLatencyMs == 0)
         return;
-    m_adapter.SetFd(nFd);
+    m_adapter.SetLine(FdLineWrite(nFd));
     m_adapter.SetByteTime(kLineNsPerByte);
     m_adapter.SetLatency(m_nLatencyMs);
 }

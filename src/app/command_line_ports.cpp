@@ -1,12 +1,16 @@
 #include "app/command_line_ports.h"
 
+#include "board/virtual_board.h"
 #include "pages/ms_comm.h"
 
 StartPort ListCommandLinePorts(const CommandLinePorts& ports)
 {
-    if (!ports.strSimulated.isEmpty())
-        g_msComm.Ports().AddPreferred(ports.strSimulated, QStringLiteral("Virtual board (simulated, on a pseudo-terminal)"));
+    if (const CVirtualBoard* pBoard = ports.pSimulated) {
+        g_msComm.Ports().AddPreferred(pBoard->PortName(), pBoard->PortDescription());
+        if (QIODevice* pClientEnd = pBoard->ClientEnd())
+            g_msComm.AddDevicePort(pBoard->PortName(), *pClientEnd);
+    }
     if (!ports.strGiven.isEmpty())
         g_msComm.Ports().AddPreferred(ports.strGiven, QStringLiteral("Given on the command line"));
-    return ports.strSimulated.isEmpty() && ports.strGiven.isEmpty() ? StartPort::Remembered : StartPort::First;
+    return !ports.pSimulated && ports.strGiven.isEmpty() ? StartPort::Remembered : StartPort::First;
 }

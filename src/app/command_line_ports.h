@@ -4,10 +4,12 @@
 
 #include <QString>
 
-// The ports the command line gave, either of them possibly empty.
+class CVirtualBoard;
+
+// The ports the command line gave, either of them possibly absent.
 struct CommandLinePorts {
-    QString strSimulated;  // the virtual board's pseudo-terminal (--simulate)
-    QString strGiven;      // --port DEVICE, a device or a by-id path
+    const CVirtualBoard* pSimulated = nullptr;  // the virtual board (--simulate)
+    QString strGiven;                            // --port DEVICE, a device or a by-id path
 };
 
 // Lists the given ports ahead of the system's, the virtual board first, and

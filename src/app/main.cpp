@@ -77,7 +77,7 @@ int main(int argc, char* argv[])
                          qPrintable(pBoard->ErrorText()));
             return 1;
         }
-        ports.strSimulated = pBoard->PortName();
+        ports.pSimulated = pBoard.get();
     }
     if (parser.isSet(portOption))
         ports.strGiven = parser.value(portOption);

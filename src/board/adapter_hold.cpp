@@ -1,8 +1,5 @@
 #include "board/adapter_hold.h"
 
-#include <cerrno>
-#include <unistd.h>
-
 namespace {
 
 constexpr qint64 kNsPerMs = 1000000;
@@ -30,10 +27,10 @@ CAdapterHold::CAdapterHold()
     m_clock.start();
 }
 
-void CAdapterHold::SetFd(int nFd)
+void CAdapterHold::SetLine(LineWrite write)
 {
-    m_nFd = nFd;
-    if (nFd < 0)
+    m_write = std::move(write);
+    if (!m_write)
         Drop();
 }
 
@@ -63,7 +60,7 @@ bool CAdapterHold::IsOn() const
 qsizetype CAdapterHold::Take(const QByteArray& bytes)
 {
     const qsizetype nTaken = qMin(bytes.size(), kBufferBytes - m_held.size());
-    if (m_nFd < 0 || nTaken <= 0)
+    if (!m_write || nTaken <= 0)
         return 0;
     qint64 nAtNs = qMax(m_clock.nsecsElapsed(), m_arrivalNs.isEmpty() ? 0 : m_arrivalNs.last());
     for (qsizetype i = 0; i < nTaken; ++i) {
@@ -100,10 +97,10 @@ void CAdapterHold::DeliverFullPackets()
 
 bool CAdapterHold::Deliver(qsizetype nBytes)
 {
-    while (m_nFd >= 0 && nBytes > 0) {
+    while (m_write && nBytes > 0) {
         const qsizetype nPacket = qMin(nBytes, kPacketPayload);
-        const ssize_t nWritten = ::write(m_nFd, m_held.constData(), static_cast<size_t>(nPacket));
-        if (nWritten < 0 && errno != EAGAIN && errno != EINTR) {
+        const qint64 nWritten = m_write(m_held.first(nPacket));
+        if (nWritten < 0) {
             Drop();
             return false;
         }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "board/line_write.h"
+
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QList>
@@ -18,8 +20,8 @@ public:
 
     CAdapterHold();
 
-    // -1 when the line is gone: what is held is dropped.
-    void SetFd(int nFd);
+    // None when the line is gone: what is held is dropped.
+    void SetLine(LineWrite write);
     // Zero or less turns the adapter off and hands on what it holds at once.
     void SetLatency(int nMsecs);
     // How long a byte takes on the line into the adapter; 0 when a message
@@ -48,5 +50,5 @@ private:
     // When each held byte is in off the line, oldest first.
     QList<qint64> m_arrivalNs;
     qint64 m_nByteNs = 0;
-    int m_nFd = -1;
+    LineWrite m_write;
 };

@@ -2,9 +2,6 @@
 
 #include "board/adapter_hold.h"
 
-#include <cerrno>
-#include <unistd.h>
-
 namespace {
 
 constexpr qint64 kNsPerMs = 1000000;
@@ -26,10 +23,10 @@ CPacedWriter::CPacedWriter()
     m_clock.start();
 }
 
-void CPacedWriter::SetFd(int nFd)
+void CPacedWriter::SetLine(LineWrite write)
 {
-    m_nFd = nFd;
-    if (nFd < 0) {
+    m_write = std::move(write);
+    if (!m_write) {
         m_queue.clear();
         m_timer.stop();
     }
@@ -51,7 +48,7 @@ void CPacedWriter::SetAdapter(CAdapterHold* pAdapter)
 
 void CPacedWriter::Enqueue(const QByteArray& bytes, int nGapMs)
 {
-    if (m_nFd < 0 || bytes.isEmpty() || m_queue.size() >= kMaxQueuedMessages)
+    if (!m_write || bytes.isEmpty() || m_queue.size() >= kMaxQueuedMessages)
         return;
     m_queue.append({bytes, bytes.size(), nGapMs});
     if (!m_timer.isActive())
@@ -60,7 +57,7 @@ void CPacedWriter::Enqueue(const QByteArray& bytes, int nGapMs)
 
 void CPacedWriter::Pump()
 {
-    if (m_queue.isEmpty() || m_nFd < 0)
+    if (m_queue.isEmpty() || !m_write)
         return;
     const qint64 nWait = m_nNextWriteNs - m_clock.nsecsElapsed();
     if (nWait > 0) {
@@ -70,10 +67,7 @@ void CPacedWriter::Pump()
     Message& message = m_queue.first();
     const qint64 nWritten = PassOn(message.bytes);
     if (nWritten < 0) {
-        if (errno == EAGAIN || errno == EINTR)
-            WakeIn(kRetryNs);
-        else
-            m_queue.clear();
+        m_queue.clear();
         return;
     }
     if (nWritten < message.bytes.size()) {
@@ -91,7 +85,7 @@ qint64 CPacedWriter::PassOn(const QByteArray& bytes)
 {
     if (m_pAdapter && m_pAdapter->IsOn())
         return m_pAdapter->Take(bytes);
-    return ::write(m_nFd, bytes.constData(), static_cast<size_t>(bytes.size()));
+    return m_write(bytes);
 }
 
 void CPacedWriter::WakeIn(qint64 nNsecs)

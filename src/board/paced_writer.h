@@ -1,5 +1,7 @@
 #pragma once
 
+#include "board/line_write.h"
+
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QList>
@@ -7,7 +9,7 @@
 
 class CAdapterHold;
 
-// Every write to the line goes through this queue, one write() a message, so
+// Every write to the line goes through this queue, one write a message, so
 // that two messages never arrive glued: the client takes bytes less than a
 // few milliseconds apart for one reply. Only an adapter in between, as on a
 // real board, may hold them together.
@@ -15,8 +17,8 @@ class CPacedWriter {
 public:
     CPacedWriter();
 
-    // -1 when the line is gone: what is queued is dropped.
-    void SetFd(int nFd);
+    // None when the line is gone: what is queued is dropped.
+    void SetLine(LineWrite write);
     void SetPacing(bool bPaced);
     // While it is on, the paced bytes go to this adapter rather than straight
     // onto the line.
@@ -44,6 +46,6 @@ private:
     QList<Message> m_queue;
     qint64 m_nNextWriteNs = 0;
     CAdapterHold* m_pAdapter = nullptr;
-    int m_nFd = -1;
+    LineWrite m_write;
     bool m_bPaced = true;
 };

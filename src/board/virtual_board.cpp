@@ -1,14 +1,9 @@
 #include "board/virtual_board.h"
 
 #include "board/board_command.h"
-#include "board/port_link.h"
 
-#include <QSocketNotifier>
 #include <QTimer>
 #include <QtEndian>
-
-#include <cerrno>
-#include <unistd.h>
 
 namespace {
 
@@ -21,8 +16,9 @@ constexpr int kDefaultReportMs = 100;
 
 } // namespace
 
-CVirtualBoard::CVirtualBoard(QObject* parent)
+CVirtualBoard::CVirtualBoard(QObject* parent, BoardLineKind lineKind)
     : QObject(parent)
+    , m_pLine(MakeBoardTransport(lineKind))
     , m_pIdleTimer(new QTimer(this))
     , m_pReportTimer(new QTimer(this))
 {
@@ -35,6 +31,7 @@ CVirtualBoard::CVirtualBoard(QObject* parent)
     m_pReportTimer->setTimerType(Qt::PreciseTimer);
     m_pReportTimer->setInterval(kDefaultReportMs);
     connect(m_pReportTimer, &QTimer::timeout, this, &CVirtualBoard::OnReportDue);
+    connect(m_pLine.get(), &CBoardTransport::Readable, this, &CVirtualBoard::OnReadable);
 }
 
 CVirtualBoard::~CVirtualBoard()
@@ -46,23 +43,19 @@ bool CVirtualBoard::Open(const QString& strLinkPath)
 {
     Vanish();
     m_strLinkPath = strLinkPath;
-    if (!m_terminal.Open(m_strError))
+    if (!m_pLine->Open(strLinkPath, m_strError))
         return false;
-    if (!strLinkPath.isEmpty() && !PointLink(strLinkPath, m_terminal.SlavePath(), m_strError)) {
-        m_terminal.Close();
-        return false;
-    }
     m_strError.clear();
-    m_pReadNotifier = new QSocketNotifier(m_terminal.MasterFd(), QSocketNotifier::Read, this);
-    connect(m_pReadNotifier, &QSocketNotifier::activated, this, &CVirtualBoard::OnReadable);
-    m_adapter.SetFd(m_terminal.MasterFd());
-    m_writer.SetFd(m_terminal.MasterFd());
+    CBoardTransport* pLine = m_pLine.get();
+    const LineWrite write = [pLine](const QByteArray& bytes) { return pLine->Write(bytes); };
+    m_adapter.SetLine(write);
+    m_writer.SetLine(write);
     return true;
 }
 
 QString CVirtualBoard::PortName() const
 {
-    return m_strLinkPath.isEmpty() ? m_terminal.SlavePath() : m_strLinkPath;
+    return m_pLine->PortName();
 }
 
 QString CVirtualBoard::ErrorText() const
@@ -72,26 +65,27 @@ QString CVirtualBoard::ErrorText() const
 
 bool CVirtualBoard::IsOpen() const
 {
-    return m_terminal.IsOpen();
+    return m_pLine->IsOpen();
+}
+
+QIODevice* CVirtualBoard::ClientEnd() const
+{
+    return m_pLine->ClientEnd();
+}
+
+QString CVirtualBoard::PortDescription() const
+{
+    return ClientEnd() ? QStringLiteral("Virtual board (simulated, within this program)")
+                       : QStringLiteral("Virtual board (simulated, on a pseudo-terminal)");
 }
 
 void CVirtualBoard::Vanish()
 {
-    if (m_pReadNotifier) {
-        // Vanish may be called from a slot of a frame this notifier brought in.
-        m_pReadNotifier->setEnabled(false);
-        m_pReadNotifier->deleteLater();
-        m_pReadNotifier = nullptr;
-    }
-    m_writer.SetFd(-1);
-    m_adapter.SetFd(-1);
+    m_writer.SetLine({});
+    m_adapter.SetLine({});
     m_pIdleTimer->stop();
     m_splitter = CFrameSplitter();
-    m_terminal.Close();
-    // An unplugged adapter's device goes too. A link left behind would point
-    // at a pseudo-terminal number that another program's board may get next.
-    if (!m_strLinkPath.isEmpty())
-        RemoveLink(m_strLinkPath);
+    m_pLine->Close();
 }
 
 bool CVirtualBoard::Reappear()
@@ -171,22 +165,7 @@ bool CVirtualBoard::IsCircular() const
 
 void CVirtualBoard::OnReadable()
 {
-    QByteArray received;
-    char buffer[256];
-    for (;;) {
-        const ssize_t nRead = ::read(m_terminal.MasterFd(), buffer, sizeof buffer);
-        if (nRead > 0) {
-            received.append(buffer, nRead);
-            continue;
-        }
-        if (nRead < 0 && errno == EINTR)
-            continue;
-        if (nRead == 0 || errno != EAGAIN) {
-            // Holding the slave should rule this out; stop watching rather than spin.
-            m_pReadNotifier->setEnabled(false);
-        }
-        break;
-    }
+    const QByteArray received = m_pLine->ReadAll();
     if (received.isEmpty())
         return;
     for (const SplitFrame& frame : m_splitter.Feed(received)) {

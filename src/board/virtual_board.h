@@ -1,9 +1,9 @@
 #pragma once
 
 #include "board/adapter_hold.h"
+#include "board/board_transport.h"
 #include "board/frame_splitter.h"
 #include "board/paced_writer.h"
-#include "board/pseudo_terminal.h"
 #include "board/sweep.h"
 
 #include <QByteArray>
@@ -12,7 +12,9 @@
 #include <QObject>
 #include <QString>
 
-class QSocketNotifier;
+#include <memory>
+
+class QIODevice;
 class QTimer;
 struct BoardCommand;
 
@@ -27,7 +29,8 @@ struct ReceivedFrame {
     QString Hex() const { return QString::fromLatin1(bytes.toHex().toUpper()); }
 };
 
-// The signal-source board in software, on a pseudo-terminal. It answers a good
+// The signal-source board in software, on a pseudo-terminal, or where the
+// system has none on a line within this process. It answers a good
 // frame with 4F 4B and a bad one with 45 52, carries out the commands and,
 // while sweeping, reports its present frequency as a 4-byte tuning word.
 // Lives in the thread that creates it; everything runs on its event loop.
@@ -37,18 +40,24 @@ class CVirtualBoard : public QObject {
 public:
     enum class Mode { Off, SinglePoint, Sweeping, Paused };
 
-    explicit CVirtualBoard(QObject* parent = nullptr);
+    explicit CVirtualBoard(QObject* parent = nullptr, BoardLineKind lineKind = BoardLineKind::System);
     ~CVirtualBoard() override;
 
-    // Opens a pseudo-terminal. With a link path, a symbolic link there points
-    // at it, and PortName() is the link. Returns false with ErrorText() set.
+    // Opens its line. With a link path, a symbolic link there points at a
+    // pseudo-terminal, and PortName() is the link; a line within this process
+    // takes it as its name. Returns false with ErrorText() set.
     bool Open(const QString& strLinkPath = QString());
     QString PortName() const;
     QString ErrorText() const;
     bool IsOpen() const;
+    // The device a link opens as the port PortName() for a line within this
+    // process (CSerialLink::AddDevicePort); none for a pseudo-terminal.
+    QIODevice* ClientEnd() const;
+    // What the port list says of PortName().
+    QString PortDescription() const;
 
-    // Closes the pseudo-terminal, as an unplugged adapter; Reappear opens a
-    // new one behind the same link path.
+    // Closes the line, as an unplugged adapter; Reappear opens a new one
+    // behind the same link path.
     void Vanish();
     bool Reappear();
 
@@ -92,12 +101,11 @@ private:
     void SendReport(quint32 dwWord);
 
     QElapsedTimer m_clock;
-    CPseudoTerminal m_terminal;
+    std::unique_ptr<CBoardTransport> m_pLine;
     CAdapterHold m_adapter;
     CPacedWriter m_writer;
     CFrameSplitter m_splitter;
     CSweep m_sweep;
-    QSocketNotifier* m_pReadNotifier = nullptr;
     QTimer* m_pIdleTimer = nullptr;
     QTimer* m_pReportTimer = nullptr;
     QList<ReceivedFrame> m_frames;

@@ -46,7 +46,9 @@ QString CBoardLink::ChoosePort(const CliOptions& options, CRunOutput& output)
             m_pBoard->StaySilent(kFaultFrames);
         else if (options.strFault == QLatin1String("refuse"))
             m_pBoard->Refuse(kFaultFrames);
-        m_link.Ports().AddPreferred(m_pBoard->PortName(), QStringLiteral("Virtual board (simulated, on a pseudo-terminal)"));
+        m_link.Ports().AddPreferred(m_pBoard->PortName(), m_pBoard->PortDescription());
+        if (QIODevice* pClientEnd = m_pBoard->ClientEnd())
+            m_link.AddDevicePort(m_pBoard->PortName(), *pClientEnd);
         return m_pBoard->PortName();
     }
     if (!options.strPort.isEmpty()) {

@@ -1,8 +1,8 @@
 // Takes the README's pictures of both tabs: the window on the virtual board
 // after a single point was sent and while a sweep runs.
+#include "app/command_line_ports.h"
 #include "app/drivers_control_dlg.h"
 #include "board/virtual_board.h"
-#include "pages/ms_comm.h"
 
 #include <QApplication>
 #include <QDir>
@@ -25,9 +25,7 @@ int main(int argc, char* argv[])
         return 1;
     }
     board.SetReportInterval(50);
-    g_msComm.Ports().AddPreferred(board.PortName(), QStringLiteral("Virtual board"));
-
-    CDriversControlDlg window;
+    CDriversControlDlg window(ListCommandLinePorts({&board, QString()}));
     window.show();
     if (!QTest::qWaitForWindowExposed(&window))
         return 1;
