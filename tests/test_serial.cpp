@@ -326,6 +326,8 @@ private Q_SLOTS:
         QTest::newRow("leading zeros equal value") << "tty01" << "tty1" << false;
         QTest::newRow("prefix first") << "ttyUSB" << "ttyUSB0" << true;
         QTest::newRow("equal") << "ttyUSB0" << "ttyUSB0" << false;
+        QTest::newRow("COM2 before COM10") << "COM2" << "COM10" << true;
+        QTest::newRow("COM10 after COM9") << "COM10" << "COM9" << false;
     }
     void naturalPortOrder()
     {
@@ -333,6 +335,30 @@ private Q_SLOTS:
         QFETCH(QString, right);
         QFETCH(bool, less);
         QCOMPARE(NaturalPortOrder(left, right), less);
+    }
+
+    void portIdentityFollowsTheAdapter_data()
+    {
+        QTest::addColumn<QString>("byIdPath");
+        QTest::addColumn<QString>("usbIdentity");
+        QTest::addColumn<QString>("identity");
+        QTest::newRow("Linux: the by-id link") << "/dev/serial/by-id/usb-FTDI_X-if00-port0"
+                                               << "usb:0403:6001:A10K" << "/dev/serial/by-id/usb-FTDI_X-if00-port0";
+        QTest::newRow("Windows: vendor, product, serial number") << "" << "usb:0403:6001:A10K" << "usb:0403:6001:A10K";
+        QTest::newRow("no serial number: the name") << "" << "" << "COM7";
+    }
+    void portIdentityFollowsTheAdapter()
+    {
+        QFETCH(QString, byIdPath);
+        QFETCH(QString, usbIdentity);
+        QFETCH(QString, identity);
+        const PortEntry entry{QStringLiteral("COM7"), QStringLiteral("COM7"), QString(), byIdPath, usbIdentity};
+        QCOMPARE(PortIdentity(entry), identity);
+        // Found again by it, whatever name the port has now, or by its name.
+        PortEntry renamed = entry;
+        renamed.strName = renamed.strLocation = QStringLiteral("COM12");
+        QCOMPARE(FindPort({renamed}, identity), usbIdentity.isEmpty() && byIdPath.isEmpty() ? -1 : 0);
+        QCOMPARE(FindPort({entry}, QStringLiteral("COM7")), 0);
     }
 
     void preferredPortsComeFirst()

@@ -15,6 +15,7 @@ inline constexpr int kAssumedAdapterLatencyMsecs = 16;
 std::optional<int> PublishedLatencyMsecs(const QString& strDeviceName, const QString& strSysfsRoot);
 
 // The latency to allow for on the port at a location (a device path, or a
-// link to one such as a /dev/serial/by-id name): 0 for a built-in UART or a
-// pseudo-terminal, else the published or the assumed latency.
+// link to one such as a /dev/serial/by-id name; on Windows a COM name): 0 for
+// a built-in UART or a pseudo-terminal, else the published or the assumed
+// latency. Windows publishes none, so every USB device there gets the assumed.
 int AdapterLatencyMsecs(const QString& strLocation, const QString& strSysfsRoot = QStringLiteral("/sys"));

@@ -62,6 +62,16 @@ QString DescribeDevice(const QSerialPortInfo& info)
     return parts.join(QStringLiteral(", "));
 }
 
+// Only a serial number tells two adapters of one make apart.
+QString UsbIdentity(const QSerialPortInfo& info)
+{
+    if (!info.hasVendorIdentifier() || !info.hasProductIdentifier() || info.serialNumber().isEmpty())
+        return QString();
+    return QString::asprintf("usb:%04x:%04x:", static_cast<unsigned>(info.vendorIdentifier()),
+                             static_cast<unsigned>(info.productIdentifier()))
+        + info.serialNumber();
+}
+
 } // namespace
 
 bool NaturalPortOrder(const QString& strLeft, const QString& strRight)
@@ -97,7 +107,9 @@ bool NaturalPortOrder(const QString& strLeft, const QString& strRight)
 
 QString PortIdentity(const PortEntry& entry)
 {
-    return entry.strByIdPath.isEmpty() ? entry.strLocation : entry.strByIdPath;
+    if (!entry.strByIdPath.isEmpty())
+        return entry.strByIdPath;
+    return entry.strUsbIdentity.isEmpty() ? entry.strLocation : entry.strUsbIdentity;
 }
 
 int FindPort(const QList<PortEntry>& table, const QString& strIdentity)
@@ -113,7 +125,7 @@ int FindPort(const QList<PortEntry>& table, const QString& strIdentity)
 
 void CPortTable::AddPreferred(const QString& strLocation, const QString& strDescription)
 {
-    m_preferred.append({strLocation, strLocation, strDescription, QString()});
+    m_preferred.append({strLocation, strLocation, strDescription, QString(), QString()});
 }
 
 void CPortTable::ClearPreferred()
@@ -128,14 +140,6 @@ void CPortTable::SetByIdFolder(const QString& strFolder)
 
 QList<PortEntry> CPortTable::Read() const
 {
-#ifdef Q_OS_WIN
-    QList<PortEntry> table;
-    for (int n = 1; n <= 16; ++n) {
-        const QString strName = QStringLiteral("COM%1").arg(n);
-        table.append({strName, strName, strName, QString()});
-    }
-    return table;
-#else
     const CByIdNames byId(m_strByIdFolder);
     QList<PortEntry> table = NamedEntries(m_preferred, byId);
     QList<QSerialPortInfo> devices = QSerialPortInfo::availablePorts();
@@ -147,35 +151,33 @@ QList<PortEntry> CPortTable::Read() const
         const auto listed = std::find_if(table.begin(), table.end(), [&strDevice](const PortEntry& entry) {
             return DeviceBehind(entry.strLocation) == strDevice;
         });
-        if (listed == table.end())
-            table.append({info.portName(), info.systemLocation(), DescribeDevice(info), QString()});
-        else
+        if (listed == table.end()) {
+            table.append(
+                {info.portName(), info.systemLocation(), DescribeDevice(info), QString(), UsbIdentity(info)});
+        } else {
             listed->strDescription = JoinParts({listed->strDescription, DescribeDevice(info)});
+            listed->strUsbIdentity = UsbIdentity(info);
+        }
     }
     AddByIdPaths(table, byId);
     return table;
-#endif
 }
 
 QList<PortEntry> CPortTable::Starting() const
 {
-#ifndef Q_OS_WIN
     if (!m_preferred.isEmpty()) {
         const CByIdNames byId(m_strByIdFolder);
         QList<PortEntry> table = NamedEntries(m_preferred, byId);
         AddByIdPaths(table, byId);
         return table;
     }
-#endif
     return Read();
 }
 
 QString CPortTable::LocationAt(int nPort) const
 {
-#ifndef Q_OS_WIN
     if (nPort >= 1 && nPort <= m_preferred.size())
         return m_preferred[nPort - 1].strLocation;
-#endif
     const QList<PortEntry> table = Read();
     return nPort >= 1 && nPort <= table.size() ? table[nPort - 1].strLocation : QString();
 }

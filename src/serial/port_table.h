@@ -11,10 +11,12 @@ struct PortEntry {
     QString strLocation;     // what the serial port opens
     QString strDescription;  // for the tooltip
     QString strByIdPath;     // its link in the by-id folder, or empty
+    QString strUsbIdentity;  // a USB device's vendor, product and serial number, or empty
 };
 
-// What a port is known by across runs: its by-id path, which follows the
-// adapter whatever ttyUSBn it gets, else its location.
+// What a port is known by across runs: what follows a USB adapter whatever
+// name the system gives it this time (on Linux its by-id path, elsewhere its
+// vendor, product and serial number), else its location.
 QString PortIdentity(const PortEntry& entry);
 
 // The entry known by strIdentity, by its identity or its location, or -1.
@@ -34,10 +36,10 @@ public:
     // it at a folder of its own.
     void SetByIdFolder(const QString& strFolder);
 
-    // Read afresh on every call. On Windows COM1 to COM16; elsewhere the
-    // preferred ports, then the devices the system reports, in natural order
-    // (ttyS2 before ttyS10), each with its by-id path where there is one. A
-    // device that is also a preferred port is listed once, as that port.
+    // Read afresh on every call: the preferred ports, then the devices the
+    // system reports, in natural order (ttyS2 before ttyS10, COM2 before
+    // COM10), each with its by-id path where there is one. A device that is
+    // also a preferred port is listed once, as that port.
     QList<PortEntry> Read() const;
 
     // The ports the list starts with: the preferred ones when there are any,
