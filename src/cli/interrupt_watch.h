@@ -6,8 +6,9 @@
 
 class QSocketNotifier;
 
-// Turns SIGINT and SIGTERM into a signal on the event loop while it exists,
-// so that an interrupted monitor still prints its result. One at a time.
+// Turns SIGINT and SIGTERM, or on Windows Ctrl+C and Ctrl+Break at the
+// console, into a signal on the event loop while it exists, so that an
+// interrupted monitor still prints its result. One at a time.
 class CInterruptWatch : public QObject {
     Q_OBJECT
 
@@ -21,5 +22,6 @@ Q_SIGNALS:
     void Interrupted();
 
 private:
+    // Where a signal handler's byte is read (POSIX).
     std::unique_ptr<QSocketNotifier> m_pNotifier;
 };

@@ -2,7 +2,6 @@
 
 #include <QSocketNotifier>
 
-#ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -53,8 +52,3 @@ CInterruptWatch::~CInterruptWatch()
     ::close(g_signalSockets[1]);
     g_signalSockets[0] = g_signalSockets[1] = -1;
 }
-#else
-// Elsewhere an interrupt ends the process as it always does.
-CInterruptWatch::CInterruptWatch() = default;
-CInterruptWatch::~CInterruptWatch() = default;
-#endif
