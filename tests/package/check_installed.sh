@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks an installed tree, from `cmake --install --prefix` or an unpacked
-# package's usr/: exactly the programs and their desktop files are there, the
-# programs start without a display and name VERSION, and each manual page
-# covers every option its program's --help lists.
+# package's usr/: exactly the programs, their desktop files, compressed manual
+# pages and Debian changelog are there, the programs start without a display
+# and name VERSION, and each manual page covers every option its program's
+# --help lists.
 #   check_installed.sh PREFIX VERSION
 set -euo pipefail
 prefix=$1
@@ -15,9 +16,9 @@ fail() {
     failures=$((failures + 1))
 }
 
-expected=(share/applications/vevevar-azevora.desktop)
+expected=(share/applications/vevevar-azevora.desktop share/doc/vevevar-azevora/changelog.Debian.gz)
 for program in "${programs[@]}"; do
-    expected+=("bin/$program" "share/man/man1/$program.1")
+    expected+=("bin/$program" "share/man/man1/$program.1.gz")
 done
 for size in "${icon_sizes[@]}"; do
     expected+=("share/icons/hicolor/${size}x${size}/apps/vevevar-azevora.png")
@@ -42,18 +43,18 @@ for program in "${programs[@]}"; do
         echo "$program --version: $shown"
     fi
 
-    page="$prefix/share/man/man1/$program.1"
+    page="$prefix/share/man/man1/$program.1.gz"
     [ -f "$page" ] || continue
     if ! help=$("${headless[@]}" "$binary" --help); then
         fail "$program --help failed"
         continue
     fi
-    page_text=$(sed 's/\\-/-/g' "$page")
+    page_text=$(zcat "$page" | sed 's/\\-/-/g')
     for option in $(grep -o -- '--[a-z][a-z-]*' <<<"$help" | sort -u); do
         grep -q -- "$option" <<<"$page_text" || fail "$program.1 does not describe $option"
     done
     if command -v groff >/dev/null; then
-        warnings=$(groff -man -ww -z "$page" 2>&1)
+        warnings=$(zcat "$page" | groff -man -ww -z 2>&1)
         [ -z "$warnings" ] || fail "$program.1 has formatting warnings: $warnings"
     fi
 done
