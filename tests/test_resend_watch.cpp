@@ -13,8 +13,10 @@
 
 namespace {
 
-constexpr int kPeriodMs = 30;
-constexpr int kWaitMs = 5000;
+// Long enough for the pseudo-terminal's answer to come back before the next
+// tick on a busy machine.
+constexpr int kPeriodMs = 100;
+constexpr int kWaitMs = 15000;
 
 WatchPolicy Shortened(WatchPolicy policy)
 {

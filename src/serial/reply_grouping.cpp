@@ -169,9 +169,9 @@ void CReplyGrouping::OnIdle()
         return;
     }
     // Nor a late adapter tick an answer: its first byte waits for the second,
-    // up to the shortest watch period, before it counts.
+    // up to the longest watch period, before it counts.
     if (IsFirstAnswerByte(m_port.peek(kAcknowledgementBytes))
-        && m_pendingSince.elapsed() < kSweepWatchPolicy.nPeriodMsecs) {
+        && m_pendingSince.elapsed() < kPointWatchPolicy.nPeriodMsecs) {
         m_idleTimer.start(IdleGapMsecs());
         return;
     }
