@@ -201,8 +201,8 @@ private Q_SLOTS:
         QCOMPARE(Query(*pOther, "SWE:PAUS;:SYST:ERR?"), kNoError);
         QVERIFY2(clock.elapsed() >= 1800, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(Answer(*pWaiting), QStringLiteral("1;0"));
-        QCOMPARE(server.BoardFrames().size(), 2);
-        QCOMPARE(server.BoardFrames().last(), kPauseFrame);
+        // The pause may meet the board's last report on the line and be sent again.
+        QCOMPARE(WithoutCountAndCrc(server.BoardFrames().last()), WithoutCountAndCrc(kPauseFrame));
     }
 
     void lockGoesWithItsClient()
