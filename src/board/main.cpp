@@ -1,4 +1,4 @@
-#include "board/termination_signals.h"
+#include "board/interrupt_watch.h"
 #include "board/virtual_board.h"
 
 #include <QCommandLineParser>
@@ -70,11 +70,8 @@ int main(int argc, char* argv[])
         err << "--adapter-latency takes a whole number of at least 0.\n";
         return 2;
     }
-    QString strError;
-    if (!QuitOnTerminationSignals(strError)) {
-        err << strError << '\n';
-        return 1;
-    }
+    CInterruptWatch interruptWatch;
+    QObject::connect(&interruptWatch, &CInterruptWatch::Interrupted, &app, &QCoreApplication::quit);
 
     CVirtualBoard board;
     board.SetReportInterval(nReportMs);

@@ -75,6 +75,11 @@ void CReplyGrouping::FrameWritten()
     m_bAnswerAwaited = true;
 }
 
+void CReplyGrouping::SetAnswersAtOnce(bool bAtOnce)
+{
+    m_bAnswersAtOnce = bAtOnce;
+}
+
 qint64 CReplyGrouping::GroupBytes() const
 {
     const qint64 nAvailable = m_port.bytesAvailable();
@@ -138,7 +143,8 @@ void CReplyGrouping::OnReadyRead()
     }
     if (!m_idleTimer.isActive())
         m_pendingSince.start();
-    if (bFull) {
+    // One byte more than an answer, so that an answer with more behind it waits for the gap.
+    if (bFull || (m_bAnswersAtOnce && m_bAnswerAwaited && IsWholeAnswer(m_port.peek(kAcknowledgementBytes + 1)))) {
         m_idleTimer.stop();
         OnIdle();
         return;

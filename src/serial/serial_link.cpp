@@ -34,6 +34,7 @@ void CSerialLink::Attach()
     m_pGrouping = std::make_unique<CReplyGrouping>(*m_pPort);
     m_pGrouping->SetLine(m_settings);
     m_pGrouping->SetBufferBytes(m_nInBufferSize);
+    m_pGrouping->SetAnswersAtOnce(m_bAnswersAtOnce);
     connect(m_pGrouping.get(), &CReplyGrouping::GroupReady, this, &CSerialLink::TakeGroup);
     connect(m_pPort.get(), &QSerialPort::errorOccurred, this,
             [this](QSerialPort::SerialPortError error) { OnPortError(error); });
@@ -198,6 +199,13 @@ void CSerialLink::SetInputMode(long nMode)
     // Both modes deliver the bytes as they came; only the value is checked.
     if (nMode != 0 && nMode != 1)
         throw CommError(InputModeText(nMode));
+}
+
+void CSerialLink::SetAnswersAtOnce(bool bAtOnce)
+{
+    m_bAnswersAtOnce = bAtOnce;
+    if (m_pGrouping)
+        m_pGrouping->SetAnswersAtOnce(bAtOnce);
 }
 
 void CSerialLink::SetAdapterLatency(std::optional<int> nMsecs)

@@ -50,6 +50,9 @@ public:
     // frame afterwards) and writes its bytes in one write.
     void SendFrame(QString& strFrame);
 
+    // Whole answers to a frame make events as they arrive; see CReplyGrouping.
+    void SetAnswersAtOnce(bool bAtOnce);
+
     // The latency timer of an adapter the system does not report, such as a
     // board simulated behind one; without it, the system is asked at each open.
     void SetAdapterLatency(std::optional<int> nMsecs);
@@ -97,4 +100,5 @@ private:
     QString m_strVanishedText;
     bool m_bClosePending = false;
     std::optional<int> m_nAdapterLatencyMsecs;
+    bool m_bAnswersAtOnce = false;
 };

@@ -34,6 +34,8 @@ public:
     void OnChangeTimeInterval();
 
     bool IsWatchRunning(int nIDEvent) const;
+    // The watch's last frame was acknowledged, or its resends are spent.
+    bool IsWatchDone(int nIDEvent) const;
 
 private:
     void OnInitDialog();
