@@ -48,23 +48,6 @@ QStringList Counts(int nFirst, int nLast)
     return counts;
 }
 
-const char* VerdictName(WatchResult result)
-{
-    switch (result) {
-    case WatchResult::Ack:
-        return "ack";
-    case WatchResult::Refused:
-        return "refused";
-    case WatchResult::GaveUp:
-        return "gave_up";
-    case WatchResult::Stopped:
-        return "stopped";
-    case WatchResult::SendFailed:
-        break;
-    }
-    return "send_failed";
-}
-
 // A watch with its counters on a link to a pseudo-terminal, the reply text
 // the window's receive path would keep, and a board that answers from a
 // script: A acknowledges, R refuses, S stays silent; past the script it stays
@@ -88,7 +71,7 @@ public:
         connect(&m_watch, &CResendWatch::Acknowledged, this, [this] { ++m_nAcknowledged; });
         connect(&m_watch, &CResendWatch::Ticked, this, [this] { ++m_nTicks; });
         connect(&m_watch, &CResendWatch::Concluded, this,
-                [this](WatchResult result) { m_verdicts.append(QLatin1String(VerdictName(result))); });
+                [this](WatchResult result) { m_verdicts.append(QLatin1String(WatchResultName(result))); });
         connect(&m_watch, &CResendWatch::SendFailed, this, [this](const QString& strWhy, bool bPortFault) {
             m_failures.append(strWhy);
             m_bPortFault = bPortFault;

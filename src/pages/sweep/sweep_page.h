@@ -80,7 +80,7 @@ private:
     float m_fCurrentFreq = 0.0f;
     QString m_strTimeInterval = QStringLiteral("5");
     int m_bCircular = 0;
-    // One watch per kind of frame; declared after the counters they work on.
+    // One watch per kind of frame.
     CResendWatch m_watchScan;
     CResendWatch m_watchPause;
     CResendWatch m_watchContinue;
