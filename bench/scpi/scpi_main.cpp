@@ -107,10 +107,16 @@ int main(int argc, char* argv[])
     socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
     server.setReadChannel(QProcess::StandardError);
 
+    // A FREQ set reaches the board only while the output is on.
+    socket.write("OUTP ON;*OPC?\n");
+    QByteArray line;
+    bool bOutputOn = ReadLine(socket, line);
+    while (bOutputOn && !line.contains("board received "))
+        bOutputOn = ReadLine(server, line);
     QList<double> identityUs;
     QList<double> toBoardUs;
-    int nFailed = 0;
-    for (int nRun = 0; nRun < kWarmUpRuns + nRuns; ++nRun) {
+    int nFailed = bOutputOn ? 0 : 1;
+    for (int nRun = 0; bOutputOn && nRun < kWarmUpRuns + nRuns; ++nRun) {
         QByteArray answer;
         double dIdentityUs = 0;
         double dToBoardUs = 0;
@@ -123,9 +129,7 @@ int main(int argc, char* argv[])
             toBoardUs.append(dToBoardUs);
         }
     }
-    socket.write("OUTP ON;*OPC?\n");
-    QByteArray outputOn;
-    const QList<double> opcMs = ReadLine(socket, outputOn) ? OpcRoundTripsMs(socket, 4 * nRuns) : QList<double>();
+    const QList<double> opcMs = bOutputOn ? OpcRoundTripsMs(socket, 4 * nRuns) : QList<double>();
     server.terminate();
     server.waitForFinished(kWaitMs);
     QString strBoardError;

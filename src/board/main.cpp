@@ -40,9 +40,11 @@ int main(int argc, char* argv[])
     const QCommandLineOption reportOption(QStringLiteral("report-ms"),
                                           QStringLiteral("Milliseconds between sweep reports (default 100)."),
                                           QStringLiteral("ms"), QStringLiteral("100"));
-    const QCommandLineOption stepsOption(QStringLiteral("steps-per-report"),
-                                         QStringLiteral("Sweep steps between two reports (default 1)."),
-                                         QStringLiteral("steps"), QStringLiteral("1"));
+    const QCommandLineOption stepsOption(
+        QStringLiteral("steps-per-report"),
+        QStringLiteral("Sweep steps between two reports, whatever the time per step (by default a sweep takes its "
+                       "steps times its time per step)."),
+        QStringLiteral("steps"));
     const QCommandLineOption noPacingOption(QStringLiteral("no-pacing"),
                                             QStringLiteral("Leave out the 9600-baud line time between writes."));
     const QCommandLineOption adapterOption(
@@ -57,7 +59,8 @@ int main(int argc, char* argv[])
     QTextStream err(stderr);
     int nReportMs = 0;
     int nSteps = 0;
-    if (!PositiveOption(parser, reportOption, nReportMs) || !PositiveOption(parser, stepsOption, nSteps)) {
+    if (!PositiveOption(parser, reportOption, nReportMs) ||
+        (parser.isSet(stepsOption) && !PositiveOption(parser, stepsOption, nSteps))) {
         err << "--report-ms and --steps-per-report take a positive whole number.\n";
         return 2;
     }

@@ -25,6 +25,8 @@ int main(int argc, char* argv[])
         return 1;
     }
     board.SetReportInterval(50);
+    // The picture shows a sweep under way, whatever its time interval.
+    board.SetStepsPerReport(1);
     g_msComm.Ports().AddPreferred(board.PortName(), QStringLiteral("Virtual board"));
 
     CDriversControlDlg window;
