@@ -128,6 +128,8 @@ private Q_SLOTS:
     {
         m_reads.clear();
         m_pBoard = std::make_unique<CVirtualBoard>();
+        // A sweep that lasts, one step a report.
+        m_pBoard->SetStepsPerReport(1);
         QVERIFY2(m_pBoard->Open(), qPrintable(m_pBoard->ErrorText()));
         QVERIFY2(OpenHost(m_pBoard->PortName()), qPrintable(m_pHost->errorString()));
     }

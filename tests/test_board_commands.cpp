@@ -4,20 +4,23 @@
 #include "support/board_on_line.h"
 #include "support/sealed.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 #include <QtEndian>
 
+#include <cmath>
+
 namespace {
 
-QByteArray SweepFrame(float fStartMhz, float fEndMhz, int nStepCode, bool bCircular)
+QByteArray SweepFrame(float fStartMhz, float fEndMhz, int nStepCode, bool bCircular, int nIntervalCount = 5)
 {
     return Hex(Sealed(ComposeFrame(0, "03",
                                    {{"start word", FrequencyToTuningWord(fStartMhz), 4},
                                     {"end word", FrequencyToTuningWord(fEndMhz), 4},
                                     {"amplitude word", 0x0FFF, 2},
                                     {"step code", nStepCode, 1},
-                                    {"time interval", 5, 4},
+                                    {"time interval", nIntervalCount, 4},
                                     {"circular flag", bCircular ? 1 : 0, 1}})));
 }
 
@@ -216,6 +219,39 @@ private Q_SLOTS:
         const qsizetype nSent = reports.size();
         QTest::qWait(600);
         QCOMPARE(reports.size(), nSent);
+    }
+
+    // Paced by its time per step, a sweep is never seen ahead of that time,
+    // and it ends.
+    void sweepTakesItsTime_data()
+    {
+        QTest::addColumn<int>("intervalCount");
+        QTest::addColumn<int>("reportMs");
+        QTest::newRow("100 ms a step, reports every 50 ms") << 5000000 << 50;
+        QTest::newRow("30 ms a step, reports every 100 ms") << 1500000 << 100;
+    }
+    void sweepTakesItsTime()
+    {
+        QFETCH(int, intervalCount);
+        QFETCH(int, reportMs);
+        constexpr double kStepMhz = 125;
+        const double dStepMs = intervalCount * 20e-6;
+        m_pBoard->SetStepsPerReport(0);
+        m_pBoard->SetReportInterval(reportMs);
+        QList<double> sentAtMs;
+        QElapsedTimer clock;
+        connect(m_pBoard.get(), &CVirtualBoard::ReportSent, this, [&] { sentAtMs.append(clock.nsecsElapsed() / 1e6); });
+        QSignalSpy reports(m_pBoard.get(), &CVirtualBoard::ReportSent);
+        clock.start();
+        SendAndAwait(SweepFrame(10, 400, 0x0D, false, intervalCount));
+        QTRY_COMPARE_WITH_TIMEOUT(m_pBoard->CurrentMode(), CVirtualBoard::Mode::SinglePoint, kWaitMs);
+        QCOMPARE(reports.last()[0].value<quint32>(), FrequencyToTuningWord(400));
+        for (qsizetype i = 0; i < reports.size(); ++i) {
+            const double dMhz = TuningWordToFrequencyExact(reports[i][0].value<quint32>());
+            const double dSteps = std::ceil((dMhz - 10) / kStepMhz - 1e-9);
+            QVERIFY2(dSteps * dStepMs <= sentAtMs[i],
+                     qPrintable(QStringLiteral("%1 MHz reported after %2 ms").arg(dMhz).arg(sentAtMs[i])));
+        }
     }
 
     void pauseContinueClose()

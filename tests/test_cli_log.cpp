@@ -103,7 +103,7 @@ private Q_SLOTS:
         ServerProcess server({QStringLiteral("--log"), LogPath()});
         QVERIFY(server.Port() != 0);
         auto pClient = Connected(server.Port());
-        QCOMPARE(Query(*pClient, "VOLT 1;*OPC?"), QStringLiteral("1"));
+        QCOMPARE(Query(*pClient, "VOLT 1;:OUTP ON;*OPC?"), QStringLiteral("1"));
         QCOMPARE(Query(*pClient, "OUTP OFF;*OPC?"), QStringLiteral("1"));
         QCOMPARE(server.Terminate(), 0);
 

@@ -13,8 +13,10 @@
 
 namespace {
 
-constexpr int kPeriodMs = 30;
-constexpr int kWaitMs = 5000;
+// Long enough for the pseudo-terminal's answer to come back before the next
+// tick on a busy machine.
+constexpr int kPeriodMs = 100;
+constexpr int kWaitMs = 15000;
 
 WatchPolicy Shortened(WatchPolicy policy)
 {
@@ -48,23 +50,6 @@ QStringList Counts(int nFirst, int nLast)
     return counts;
 }
 
-const char* VerdictName(WatchResult result)
-{
-    switch (result) {
-    case WatchResult::Ack:
-        return "ack";
-    case WatchResult::Refused:
-        return "refused";
-    case WatchResult::GaveUp:
-        return "gave_up";
-    case WatchResult::Stopped:
-        return "stopped";
-    case WatchResult::SendFailed:
-        break;
-    }
-    return "send_failed";
-}
-
 // A watch with its counters on a link to a pseudo-terminal, the reply text
 // the window's receive path would keep, and a board that answers from a
 // script: A acknowledges, R refuses, S stays silent; past the script it stays
@@ -88,7 +73,7 @@ public:
         connect(&m_watch, &CResendWatch::Acknowledged, this, [this] { ++m_nAcknowledged; });
         connect(&m_watch, &CResendWatch::Ticked, this, [this] { ++m_nTicks; });
         connect(&m_watch, &CResendWatch::Concluded, this,
-                [this](WatchResult result) { m_verdicts.append(QLatin1String(VerdictName(result))); });
+                [this](WatchResult result) { m_verdicts.append(QLatin1String(WatchResultName(result))); });
         connect(&m_watch, &CResendWatch::SendFailed, this, [this](const QString& strWhy, bool bPortFault) {
             m_failures.append(strWhy);
             m_bPortFault = bPortFault;

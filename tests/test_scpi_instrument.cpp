@@ -5,7 +5,9 @@
 #include "support/scpi_session.h"
 #include "support/sealed.h"
 
+#include <QElapsedTimer>
 #include <QTest>
+#include <QTimer>
 
 Q_DECLARE_METATYPE(BoardOutcome)
 
@@ -41,16 +43,35 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("frames");
         QTest::addColumn<QList<int>>("errors");
         const QList<int> none;
-        QTest::newRow("CW amplitude sends the point") << QByteArray("VOLT 1") << QStringList{kPoint1V100MhzFrame}
-                                                      << none;
-        QTest::newRow("CW frequency sends the point")
-            << QByteArray("FREQ 10 MHZ") << QStringList{kPoint0V10MhzFrame} << none;
+        QTest::newRow("amplitude only stored while the output is off") << QByteArray("VOLT 1") << QStringList()
+                                                                       << none;
+        QTest::newRow("frequency only stored while the output is off") << QByteArray("FREQ 10 MHZ") << QStringList()
+                                                                       << none;
+        QTest::newRow("output on sends what was stored")
+            << QByteArray("VOLT 1;:OUTP ON") << QStringList{kPoint1V100MhzFrame} << none;
+        QTest::newRow("amplitude followed while the output is on")
+            << QByteArray("OUTP ON;:VOLT 1") << QStringList{SealedPoint(100, 0), kPoint1V100MhzFrame} << none;
+        QTest::newRow("frequency followed while the output is on")
+            << QByteArray("OUTP1 ON;:SOUR1:FREQ 10 MHZ") << QStringList{SealedPoint(100, 0), kPoint0V10MhzFrame}
+            << none;
+        QTest::newRow("output off, then settings only stored")
+            << QByteArray("OUTP ON;:OUTP OFF;:FREQ 150 MHZ;VOLT 2") << QStringList{SealedPoint(100, 0), kCloseFrame} << none;
         QTest::newRow("point at both highest values")
-            << QByteArray("VOLT 4;FREQ 400 MHZ") << QStringList{SealedPoint(100, 4), kPoint4V400MhzFrame} << none;
+            << QByteArray("VOLT 4;FREQ 400 MHZ;:OUTP ON") << QStringList{kPoint4V400MhzFrame} << none;
         QTest::newRow("point from the float of the value")
-            << QByteArray("FREQ 123.456 MHZ") << QStringList{Sealed(PointFrame(0, 0x1F9AD000, 0))} << none;
-        QTest::newRow("sweep mode only stores") << QByteArray("FREQ:MODE SWE;:FREQ 200 MHZ;VOLT 2") << QStringList()
-                                                << none;
+            << QByteArray("FREQ 123.456 MHZ;:OUTP ON") << QStringList{Sealed(PointFrame(0, 0x1F9AD000, 0))} << none;
+        QTest::newRow("sweep mode only stores") << QByteArray("OUTP ON;:FREQ:MODE SWE;:FREQ 200 MHZ;VOLT 2")
+                                                << QStringList{SealedPoint(100, 0)} << none;
+        QTest::newRow("CW mode ends a sweep with the point")
+            << QByteArray("FREQ:MODE SWE;:INIT;:FREQ:MODE CW")
+            << QStringList{SealedSweep(10, 400, 6, 5, false), SealedPoint(100, 0)} << none;
+        QTest::newRow("CW mode with the output off only stores") << QByteArray("FREQ:MODE SWE;MODE CW")
+                                                                 << QStringList() << none;
+        QTest::newRow("abort holds a running sweep")
+            << QByteArray("FREQ:MODE SWE;:SWE:COUN INF;:INIT;:ABOR")
+            << QStringList{SealedSweep(10, 400, 6, 5, true), kPauseFrame} << none;
+        QTest::newRow("abort with no sweep sends nothing") << QByteArray("OUTP ON;:ABOR")
+                                                           << QStringList{SealedPoint(100, 0)} << none;
         QTest::newRow("output on in CW") << QByteArray("OUTP ON") << QStringList{SealedPoint(100, 0)} << none;
         QTest::newRow("initiate in CW") << QByteArray("INIT") << QStringList{SealedPoint(100, 0)} << none;
         QTest::newRow("sweep of the defaults")
@@ -97,14 +118,14 @@ private Q_SLOTS:
     void resendsCarryTheirCount()
     {
         CScpiSession session;
-        CMessageRun run("VOLT 1", session.state, session.errors);
-        const std::optional<BoardRequest> request = run.Next();
-        QVERIFY(request);
-        QCOMPARE(request->kind, FrameKind::Point);
-        QCOMPARE(Sealed(request->compose(1)), kPoint1V100MhzResentFrame);
+        CMessageRun run("VOLT 1;:OUTP ON", session.state, session.client);
+        QCOMPARE(run.Next(), CMessageRun::Step::AwaitsBoard);
+        const BoardRequest request = run.Request();
+        QCOMPARE(request.kind, FrameKind::Point);
+        QCOMPARE(Sealed(request.compose(1)), kPoint1V100MhzResentFrame);
         // A later command does not change the frame being resent.
         session.Run("FREQ:MODE SWE;:FREQ 200 MHZ");
-        QCOMPARE(Sealed(request->compose(1)), kPoint1V100MhzResentFrame);
+        QCOMPARE(Sealed(request.compose(1)), kPoint1V100MhzResentFrame);
     }
 
     void boardOutcomes_data()
@@ -113,7 +134,7 @@ private Q_SLOTS:
         QTest::addColumn<BoardOutcome>("outcome");
         QTest::addColumn<QString>("output");
         QTest::addColumn<QList<int>>("errors");
-        QTest::newRow("point taken") << QByteArray("FREQ 200 MHZ") << BoardOutcome::Acknowledged << "1" << QList<int>();
+        QTest::newRow("point taken") << QByteArray("OUTP ON") << BoardOutcome::Acknowledged << "1" << QList<int>();
         QTest::newRow("sweep taken") << QByteArray("FREQ:MODE SWE;:INIT") << BoardOutcome::Acknowledged << "1"
                                      << QList<int>();
         QTest::newRow("pause taken") << QByteArray("SWE:PAUS") << BoardOutcome::Acknowledged << "0" << QList<int>();
@@ -135,24 +156,34 @@ private Q_SLOTS:
         QCOMPARE(session.Run("OUTP?").strResponse, output);
     }
 
+    // The board may still put out a signal until it acknowledges the close.
+    void closeTurnsTheOutputOff_data()
+    {
+        QTest::addColumn<QByteArray>("close");
+        QTest::newRow("output off") << QByteArray("OUTP OFF");
+        QTest::newRow("reset") << QByteArray("*RST");
+    }
     void closeTurnsTheOutputOff()
     {
+        QFETCH(QByteArray, close);
         CScpiSession session;
         QCOMPARE(session.Run("OUTP ON;OUTP?").strResponse, QStringLiteral("1"));
-        QCOMPARE(session.Run("OUTP OFF", BoardOutcome::NotAcknowledged).frames, QStringList{kCloseFrame});
+        QCOMPARE(session.Run(close, BoardOutcome::NotAcknowledged).frames, QStringList{kCloseFrame});
+        QCOMPARE(session.TakeErrorCodes(), QList<int>{-240});
         QCOMPARE(session.Run("OUTP?").strResponse, QStringLiteral("1"));
-        QCOMPARE(session.Run("OUTP 0;OUTP?").strResponse, QStringLiteral("0"));
+        QCOMPARE(session.Run(close + ";:OUTP?").strResponse, QStringLiteral("0"));
     }
 
     void resetRestoresTheDefaults()
     {
         CScpiSession session;
-        const QByteArray query = "FREQ?;VOLT?;FREQ:STAR?;STOP?;:SWE:STEP?;DWEL?;COUN?;:FREQ:MODE?;:OUTP?";
+        const QByteArray query = "FREQ?;VOLT?;FREQ:STAR?;STOP?;:SWE:STEP?;DWEL?;COUN?;:FREQ:MODE?;:OUTP?;:FREQ:CURR?";
         const QString strDefaults = session.Run(query).strResponse;
-        QCOMPARE(strDefaults, QStringLiteral("1.00000E+08;0.00000E+00;1.00000E+07;4.00000E+08;9.76000E+05;"
-                                             "1.00000E-07;1;CW;0"));
+        QCOMPARE(strDefaults, QStringLiteral("1.00000E+08;0.00000E+00;1.00000E+07;4.00000E+08;9.765625E+05;"
+                                             "1.00000E-07;1;CW;0;0.00000E+00"));
         session.Run("FREQ 200 MHZ;VOLT 2;STAR 20 MHZ;STOP 30 MHZ;:SWE:STEP 125 MHZ;DWEL 1 ms;COUN INF;"
                     ":FREQ:MODE SWE;:OUTP ON");
+        session.state.ReportReceived(QByteArray::fromHex("19999999"));
         QVERIFY(session.Run(query).strResponse != strDefaults);
         QCOMPARE(session.Run("*RST").frames, QStringList{kCloseFrame});
         QCOMPARE(session.Run(query).strResponse, strDefaults);
@@ -184,103 +215,64 @@ private Q_SLOTS:
         QCOMPARE(session.Run("FREQ:CURR?").strResponse, current);
     }
 
-    void errorQueueAnswersOldestFirst()
-    {
-        CScpiSession session;
-        session.Run("FOO;FREQ 1 GHZ");
-        QCOMPARE(session.Run("SYST:ERR?;ERR:NEXT?;:SYST:ERR?").strResponse,
-                 QStringLiteral("-113,\"Undefined header\";-222,\"Data out of range\";0,\"No error\""));
-    }
-
-    // Every error the core or the server queues, with its event bit.
-    void errorEntries_data()
-    {
-        QTest::addColumn<int>("index");
-        QTest::addColumn<QString>("entry");
-        QTest::addColumn<int>("eventStatus");
-        QTest::newRow("-102") << 0 << "-102,\"Syntax error\"" << 32;
-        QTest::newRow("-104") << 1 << "-104,\"Data type error\"" << 32;
-        QTest::newRow("-113") << 2 << "-113,\"Undefined header\"" << 32;
-        QTest::newRow("-221") << 3 << "-221,\"Settings conflict\"" << 16;
-        QTest::newRow("-222") << 4 << "-222,\"Data out of range\"" << 16;
-        QTest::newRow("-223") << 5 << "-223,\"Too much data\"" << 16;
-        QTest::newRow("-224") << 6 << "-224,\"Illegal parameter value\"" << 16;
-        QTest::newRow("-240") << 7 << "-240,\"Hardware error;board did not acknowledge\"" << 16;
-        QTest::newRow("-241") << 8 << "-241,\"Hardware missing\"" << 16;
-        QTest::newRow("-350") << 9 << "-350,\"Queue overflow\"" << 8;
-    }
-    void errorEntries()
-    {
-        QFETCH(int, index);
-        QFETCH(QString, entry);
-        QFETCH(int, eventStatus);
-        const ScpiError all[] = {kSyntaxError, kDataTypeError, kUndefinedHeader, kSettingsConflict,
-                                 kDataOutOfRange, kTooMuchData, kIllegalParameterValue, kBoardDidNotAcknowledge,
-                                 kHardwareMissing, kQueueOverflow};
-        CErrorQueue errors;
-        errors.Push(all[index]);
-        QCOMPARE(errors.StatusByte(), 4 | 32);
-        QCOMPARE(errors.TakeEventStatus(), eventStatus);
-        QCOMPARE(errors.TakeNext(), entry);
-        QCOMPARE(errors.StatusByte(), 0);
-    }
-
-    void queueOverflowKeepsTheOldest()
-    {
-        CErrorQueue errors;
-        for (int n = 0; n < CErrorQueue::kCapacity + 4; ++n)
-            errors.Push(n == 0 ? kDataOutOfRange : kSyntaxError);
-        QCOMPARE(errors.Size(), CErrorQueue::kCapacity);
-        QCOMPARE(errors.TakeNext(), QStringLiteral("-222,\"Data out of range\""));
-        for (int n = 1; n < CErrorQueue::kCapacity - 1; ++n)
-            QCOMPARE(errors.TakeNext(), QStringLiteral("-102,\"Syntax error\""));
-        QCOMPARE(errors.TakeNext(), QStringLiteral("-350,\"Queue overflow\""));
-        QVERIFY(errors.IsEmpty());
-    }
-
-    void queueOverflowFromOneMessage()
-    {
-        CScpiSession session;
-        session.Run(QByteArray("FOO;").repeated(CErrorQueue::kCapacity) + "FOO");
-        QList<int> expected(CErrorQueue::kCapacity - 1, -113);
-        expected.append(-350);
-        QCOMPARE(session.TakeErrorCodes(), expected);
-    }
-
-    void statusBits_data()
+    // *OPC? and *WAI hold the rest of the message until a single sweep has
+    // stopped running; 100 to 350 MHz in 125 MHz steps is two steps.
+    void singleSweepIsWaitedFor_data()
     {
         QTest::addColumn<QByteArray>("message");
+        QTest::addColumn<QByteArray>("report");
         QTest::addColumn<QString>("response");
-        QTest::newRow("nothing wrong") << QByteArray("*STB?;*ESR?") << "0;0";
-        QTest::newRow("command error") << QByteArray("FOO;*STB?;*ESR?;*STB?") << "36;32;4";
-        QTest::newRow("execution error") << QByteArray("FREQ 1;*ESR?") << "16";
-        QTest::newRow("device error") << QByteArray(QByteArray("FOO;").repeated(17) + "*ESR?") << "40";
-        QTest::newRow("operation complete") << QByteArray("*OPC;*ESR?") << "1";
-        QTest::newRow("event status read once") << QByteArray("FOO;*ESR?;*ESR?") << "32;0";
-        QTest::newRow("clear empties both") << QByteArray("FOO;FREQ 1;*CLS;*STB?;*ESR?;:SYST:ERR?")
-                                            << "0;0;0,\"No error\"";
+        QTest::addColumn<int>("waits");
+        QTest::addColumn<int>("leastMsecs");
+        const QByteArray sweep = "FREQ:MODE SWE;STAR 100 MHZ;STOP 350 MHZ;:SWE:STEP 125 MHZ;";
+        const QByteArray noReport;
+        QTest::newRow("its duration ends it") << sweep + "DWEL 0.15 s;:INIT;*OPC?;:STAT:OPER:COND?" << noReport
+                                              << "1;0" << 1 << 300;
+        QTest::newRow("*WAI waits too") << sweep + "DWEL 0.15 s;:INIT;*WAI;:STAT:OPER:COND?" << noReport << "0" << 1
+                                        << 300;
+        QTest::newRow("*OPC completes with it") << sweep + "DWEL 0.15 s;:INIT;*OPC;*ESR?;*WAI;*ESR?" << noReport
+                                                << "0;1" << 1 << 300;
+        QTest::newRow("a report at the stop ends it")
+            << sweep + "DWEL 0.9 s;:SWE:STEP 15 kHz;:INIT;*OPC?;:STAT:OPER:COND?" << QByteArray::fromHex("59999999")
+            << "1;0" << 1 << 0;
+        QTest::newRow("circular is not waited for") << sweep + "COUN INF;:INIT;*OPC?;:STAT:OPER:COND?" << noReport
+                                                    << "1;8" << 0 << 0;
+        QTest::newRow("paused is not waited for") << sweep + "DWEL 0.9 s;:INIT;:SWE:PAUS;*OPC?;*ESR?" << noReport
+                                                  << "1;0" << 0 << 0;
+        QTest::newRow("abort ends it") << sweep + "DWEL 0.9 s;:INIT;:ABOR;*OPC;*ESR?" << noReport << "1" << 0 << 0;
+        QTest::newRow("CW mode ends it") << sweep + "DWEL 0.9 s;:INIT;:FREQ:MODE CW;*OPC?" << noReport << "1" << 0
+                                         << 0;
     }
-    void statusBits()
+    void singleSweepIsWaitedFor()
     {
         QFETCH(QByteArray, message);
+        QFETCH(QByteArray, report);
         QFETCH(QString, response);
+        QFETCH(int, waits);
+        QFETCH(int, leastMsecs);
         CScpiSession session;
-        QCOMPARE(session.Run(message).strResponse, response);
+        if (!report.isEmpty())
+            QTimer::singleShot(50, [&] { session.state.ReportReceived(report); });
+        QElapsedTimer clock;
+        clock.start();
+        const MessageResult result = session.Run(message);
+        QCOMPARE(result.strResponse, response);
+        QCOMPARE(result.nSweepWaits, waits);
+        QVERIFY(!session.state.Sweep().IsSingleSweepRunning());
+        QVERIFY(clock.elapsed() >= leastMsecs);
+        QCOMPARE(session.TakeErrorCodes(), QList<int>());
     }
 
     void clientsShareTheStateNotTheQueue()
     {
         CInstrumentState state;
-        CErrorQueue first;
-        CErrorQueue second;
-        CMessageRun setting("FREQ:MODE SWE;:FREQ 1 GHZ", state, first);
-        QVERIFY(!setting.Next());
-        CMessageRun reading("FREQ:MODE?;:SYST:ERR?", state, second);
-        QVERIFY(!reading.Next());
-        QCOMPARE(reading.Response(), QStringLiteral("SWE;0,\"No error\""));
-        QCOMPARE(first.TakeNext(), QStringLiteral("-222,\"Data out of range\""));
+        CScpiSession first(state, 1);
+        CScpiSession second(state, 2);
+        first.Run("FREQ:MODE SWE;:FREQ 1 GHZ");
+        QCOMPARE(second.Run("FREQ:MODE?;:SYST:ERR?").strResponse, QStringLiteral("SWE;0,\"No error\""));
+        QCOMPARE(first.TakeErrorCodes(), QList<int>{-222});
     }
 };
 
-QTEST_APPLESS_MAIN(TestScpiInstrument)
+QTEST_GUILESS_MAIN(TestScpiInstrument)
 #include "test_scpi_instrument.moc"

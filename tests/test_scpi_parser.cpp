@@ -30,7 +30,7 @@ private Q_SLOTS:
                                                      << none;
         QTest::newRow("relative header below the path") << QByteArray("FREQ:STAR?;SWE:STEP?") << "1.00000E+07"
                                                         << QList<int>{-113};
-        QTest::newRow("colon back to the root") << QByteArray("FREQ:STAR?;:SWE:STEP?") << "1.00000E+07;9.76000E+05"
+        QTest::newRow("colon back to the root") << QByteArray("FREQ:STAR?;:SWE:STEP?") << "1.00000E+07;9.765625E+05"
                                                 << none;
         QTest::newRow("common command keeps the path") << QByteArray("FREQ:STAR?;*OPC?;STOP?")
                                                        << "1.00000E+07;1;4.00000E+08" << none;
@@ -38,7 +38,7 @@ private Q_SLOTS:
                                                          << none;
         QTest::newRow("leaf at the root keeps the root") << QByteArray("OUTP?;SYST:VERS?") << "0;1999.0" << none;
         QTest::newRow("path under system") << QByteArray("SYST:ERR?;VERS?") << "0,\"No error\";1999.0" << none;
-        QTest::newRow("sweep subsystem") << QByteArray("SWE:STEP?;DWEL?;COUN?") << "9.76000E+05;1.00000E-07;1"
+        QTest::newRow("sweep subsystem") << QByteArray("SWE:STEP?;DWEL?;COUN?") << "9.765625E+05;1.00000E-07;1"
                                          << none;
         QTest::newRow("white space and carriage return") << QByteArray("  FREQ? ;\tVOLT?\r")
                                                          << "1.00000E+08;0.00000E+00" << none;
@@ -56,8 +56,19 @@ private Q_SLOTS:
         QTest::newRow("-102 missing parameter") << QByteArray("FREQ") << "" << QList<int>{-102};
         QTest::newRow("-102 surplus parameter") << QByteArray("FREQ 1E8,2E8") << "" << QList<int>{-102};
         QTest::newRow("-102 parameter of a query") << QByteArray("*IDN? 1") << "" << QList<int>{-102};
-        QTest::newRow("-102 empty command") << QByteArray("FREQ?;;VOLT?") << "1.00000E+08;0.00000E+00"
-                                            << QList<int>{-102};
+        QTest::newRow("empty command left out") << QByteArray("FREQ?;;VOLT?") << "1.00000E+08;0.00000E+00"
+                                                << none;
+        QTest::newRow("trailing semicolon") << QByteArray("*IDN?;")
+                                            << QStringLiteral("Vevevar,Azevora,0," VEVEVAR_VERSION) << none;
+        QTest::newRow("semicolons only") << QByteArray(" ; ;") << "" << none;
+        QTest::newRow("suffix 1 on SOURce") << QByteArray("SOUR1:FREQ?") << "1.00000E+08" << none;
+        QTest::newRow("suffix 1 on OUTPut") << QByteArray("OUTPUT1:STAT?;:OUTP1?") << "0;0" << none;
+        QTest::newRow("suffix 1 in the path") << QByteArray("SOURCE1:FREQ:STAR?;STOP?") << "1.00000E+07;4.00000E+08"
+                                              << none;
+        QTest::newRow("-114 suffix 2 on SOURce") << QByteArray("SOUR2:FREQ?") << "" << QList<int>{-114};
+        QTest::newRow("-114 suffix 0 on OUTPut") << QByteArray("OUTP0 ON") << "" << QList<int>{-114};
+        QTest::newRow("-114 suffix where none is taken") << QByteArray("FREQ1?") << "" << QList<int>{-114};
+        QTest::newRow("-113 suffix on an unknown header") << QByteArray("FOO1?") << "" << QList<int>{-113};
         QTest::newRow("-102 open string") << QByteArray("FREQ 'abc") << "" << QList<int>{-102};
         QTest::newRow("-102 unit of another quantity") << QByteArray("FREQ 100 V") << "" << QList<int>{-102};
         QTest::newRow("-102 unknown unit") << QByteArray("FREQ 100 XHZ") << "" << QList<int>{-102};
@@ -110,10 +121,14 @@ private Q_SLOTS:
         QTest::newRow("microseconds") << QByteArray("SWE:DWEL 0.1 us;DWEL?") << "1.00000E-07";
         QTest::newRow("milliseconds, upper case") << QByteArray("SWE:DWEL 2 MS;DWEL?") << "2.00000E-03";
         QTest::newRow("seconds") << QByteArray("SWE:DWEL 1e-6 s;DWEL?") << "1.00000E-06";
-        QTest::newRow("dwell as set, not as rounded") << QByteArray("SWE:DWEL 100.05 ns;DWEL?") << "1.00050E-07";
-        QTest::newRow("step by its label") << QByteArray("SWE:STEP 1953 kHz;STEP?") << "1.95300E+06";
+        QTest::newRow("dwell as the board's count") << QByteArray("SWE:DWEL 100.05 ns;DWEL?") << "1.00000E-07";
+        QTest::newRow("dwell rounded up to its count") << QByteArray("SWE:DWEL 99.95 ns;DWEL?") << "1.00000E-07";
+        QTest::newRow("dwell 0.09 ns over") << QByteArray("SWE:DWEL 100.09 ns;DWEL?") << "1.00000E-07";
+        QTest::newRow("step by its label") << QByteArray("SWE:STEP 1953 kHz;STEP?") << "1.953125E+06";
+        QTest::newRow("step the board makes") << QByteArray("SWE:STEP 990 kHz;STEP?") << "9.765625E+05";
         QTest::newRow("step by its exact value") << QByteArray("SWE:STEP 976562.5;STEP?") << "9.765625E+05";
-        QTest::newRow("step MIN") << QByteArray("SWE:STEP MIN;STEP?") << "1.50000E+04";
+        QTest::newRow("largest step") << QByteArray("SWE:STEP 125 MHZ;STEP?") << "1.25000E+08";
+        QTest::newRow("step MIN") << QByteArray("SWE:STEP MIN;STEP?") << "1.52587890625E+04";
         QTest::newRow("start and stop") << QByteArray("FREQ:STAR 20 MHZ;STOP 300 MHZ;STAR?;STOP?")
                                         << "2.00000E+07;3.00000E+08";
         QTest::newRow("count infinity") << QByteArray("SWE:COUN INF;COUN?") << "9.9E37";

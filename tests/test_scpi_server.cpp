@@ -6,6 +6,7 @@
 #include "support/raw_pty.h"
 #include "support/server_process.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTcpSocket>
@@ -71,6 +72,11 @@ private Q_SLOTS:
         auto pClient = Connected(server.Port());
         QCOMPARE(Query(*pClient, "*IDN?"), kIdentity);
         QCOMPARE(Query(*pClient, "*idn?\r"), kIdentity);
+        // A lone carriage return ends a message too.
+        QCOMPARE(Query(*pClient, "*IDN?\r*IDN?\r\n*IDN?;"), kIdentity);
+        QCOMPARE(Answer(*pClient), kIdentity);
+        QCOMPARE(Answer(*pClient), kIdentity);
+        QCOMPARE(Query(*pClient, "SYST:ERR:COUN?"), QStringLiteral("0"));
         pClient->disconnectFromHost();
         QTRY_VERIFY_WITH_TIMEOUT(server.Out().contains(QLatin1String("client 1 left\n")), kProcessMsecs);
         QCOMPARE(server.Terminate(), 0);
@@ -86,7 +92,7 @@ private Q_SLOTS:
         QVERIFY(pty.IsOpen());
         ServerProcess server({}, pty.SlavePath());
         auto pClient = Connected(server.Port());
-        pClient->write("VOLT 1\n");
+        pClient->write("VOLT 1;:OUTP ON\n");
         QByteArray written;
         QTRY_VERIFY_WITH_TIMEOUT(!(written += pty.ReadAvailable()).isEmpty(), kProcessMsecs);
         pty.Write(QByteArray::fromHex("4F4B"));
@@ -102,8 +108,9 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("message");
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("frame");
-        QTest::newRow("amplitude in CW") << QByteArray("VOLT 1") << "point" << kPoint1V100MhzFrame;
-        QTest::newRow("frequency in CW") << QByteArray("SOUR:VOLT 4;FREQ 400 MHZ") << "point" << kPoint4V400MhzFrame;
+        QTest::newRow("amplitude, then output on") << QByteArray("VOLT 1;:OUTP ON") << "point" << kPoint1V100MhzFrame;
+        QTest::newRow("frequency, then output on")
+            << QByteArray("SOUR:VOLT 4;FREQ 400 MHZ;:OUTP1 ON") << "point" << kPoint4V400MhzFrame;
         QTest::newRow("output off") << QByteArray("OUTP OFF") << "close" << kCloseFrame;
         QTest::newRow("reset") << QByteArray("*RST") << "close" << kCloseFrame;
         QTest::newRow("sweep")
@@ -132,7 +139,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("message");
         QTest::addColumn<int>("frames");
-        QTest::newRow("point: counts 00 to 06") << QByteArray("VOLT 1") << 7;
+        QTest::newRow("point: counts 00 to 06") << QByteArray("OUTP ON") << 7;
         QTest::newRow("pause: silence counts as refusal") << QByteArray("SWE:PAUS") << 10;
     }
     void silentBoardIsAHardwareError()
@@ -157,6 +164,7 @@ private Q_SLOTS:
         std::vector<std::unique_ptr<QTcpSocket>> clients;
         for (int i = 0; i < kClients; ++i)
             clients.push_back(Connected(server.Port()));
+        QCOMPARE(Query(*clients[0], "OUTP ON;*OPC?"), QStringLiteral("1"));
         // Every client's messages at once: each sets a frequency of its own
         // and reads it back in the same message, so another client's setting
         // in between would show.
@@ -168,11 +176,48 @@ private Q_SLOTS:
             for (int k = 0; k < kMessages; ++k)
                 QCOMPARE(Answer(*clients[i]).toDouble(), (10 + 10 * i + k) * 1e6);
         }
-        QTRY_COMPARE_WITH_TIMEOUT(server.BoardFrames().size(), kClients * kMessages, kProcessMsecs);
+        QTRY_COMPARE_WITH_TIMEOUT(server.BoardFrames().size(), 1 + kClients * kMessages, kProcessMsecs);
         for (const QString& strFrame : server.BoardFrames())
             QCOMPARE(strFrame.size(), kPoint0V10MhzFrame.size());
-        QTRY_COMPARE_WITH_TIMEOUT(server.Out().count(QLatin1String(" acknowledged\n")), kClients * kMessages,
+        QTRY_COMPARE_WITH_TIMEOUT(server.Out().count(QLatin1String(" acknowledged\n")), 1 + kClients * kMessages,
                                   kProcessMsecs);
+    }
+
+    // Two 0.9 s steps: the waiting client hears nothing before they are over,
+    // another is served meanwhile, and a frame waits for the sweep's end.
+    void sweepWaitHoldsOnlyItsClient()
+    {
+        ServerProcess server;
+        auto pWaiting = Connected(server.Port());
+        auto pOther = Connected(server.Port());
+        QCOMPARE(Query(*pWaiting, "FREQ:MODE SWE;STAR 100 MHZ;STOP 350 MHZ;:SWE:STEP 125 MHZ;DWEL 0.9 s;*OPC?"),
+                 QStringLiteral("1"));
+        QElapsedTimer clock;
+        clock.start();
+        pWaiting->write("INIT;*OPC?;:STAT:OPER:COND?\n");
+        QTRY_VERIFY_WITH_TIMEOUT(server.Out().contains(QLatin1String(" sweep ")), kProcessMsecs);
+        QCOMPARE(Query(*pOther, "*IDN?;:STAT:OPER:COND?"), kIdentity + QStringLiteral(";8"));
+        QVERIFY(!pWaiting->canReadLine());
+        QCOMPARE(Query(*pOther, "SWE:PAUS;:SYST:ERR?"), kNoError);
+        QVERIFY2(clock.elapsed() >= 1800, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(Answer(*pWaiting), QStringLiteral("1;0"));
+        // The pause may meet the board's last report on the line and be sent again.
+        QCOMPARE(WithoutCountAndCrc(server.BoardFrames().last()), WithoutCountAndCrc(kPauseFrame));
+    }
+
+    void lockGoesWithItsClient()
+    {
+        ServerProcess server;
+        auto pOwner = Connected(server.Port());
+        auto pOther = Connected(server.Port());
+        QCOMPARE(Query(*pOwner, "SYST:LOCK:REQ?;OWN?"), QStringLiteral("1;LOCAL"));
+        QCOMPARE(Query(*pOther, "OUTP ON;:SYST:ERR?;:SYST:LOCK:OWN?"),
+                 QStringLiteral("-203,\"Command protected\";REMOTE"));
+        pOwner->disconnectFromHost();
+        QTRY_VERIFY_WITH_TIMEOUT(server.Out().contains(QLatin1String("client 1 left\n")), kProcessMsecs);
+        QCOMPARE(Query(*pOther, "SYST:LOCK:OWN?;:OUTP ON;:SYST:ERR?"), QStringLiteral("NONE;") + kNoError);
+        QCOMPARE(server.BoardFrames().size(), 1);
+        QVERIFY(server.BoardFrames().first().startsWith(QLatin1String("A55A5AA500011999999900005AA5A55A")));
     }
 
     void tooLongLineIsThrownAway_data()
@@ -265,7 +310,7 @@ private Q_SLOTS:
         QFETCH(int, frames);
         ServerProcess server(boardOptions);
         auto pLeaving = Connected(server.Port());
-        pLeaving->write("VOLT 1\n");
+        pLeaving->write("VOLT 1;:OUTP ON\n");
         QVERIFY(pLeaving->waitForBytesWritten(kProcessMsecs));
         QTRY_VERIFY_WITH_TIMEOUT(!server.BoardFrames().isEmpty(), kProcessMsecs);
         pLeaving->abort();

@@ -27,6 +27,8 @@ bool CBoardThread::Open(QString& strError)
         [&] {
             m_pBoard = new CVirtualBoard;
             m_pBoard->SetLinePacing(false);
+            // The report stream runs at the report interval's full rate.
+            m_pBoard->SetStepsPerReport(1);
             QObject::connect(m_pBoard, &CVirtualBoard::FrameReceived, m_pBoard,
                              [this](const ReceivedFrame& frame) { Stamp(m_frames, static_cast<quint32>(frame.Command())); });
             QObject::connect(m_pBoard, &CVirtualBoard::ReportSent, m_pBoard,

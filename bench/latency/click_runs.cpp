@@ -1,7 +1,5 @@
 #include "latency/click_runs.h"
 
-#include "pages/run_flags.h"
-#include "pages/reply_state.h"
 #include "latency/session.h"
 #include "support/clock.h"
 #include "support/run_until.h"
@@ -75,8 +73,10 @@ ClickTimes RunScanClicks(CLatencySession& session, int nRuns)
     ui.editTimeInterval->setText(QStringLiteral("5"));
     ClickTimes times;
     for (int i = 0; i < nRuns; ++i) {
-        // Scan empties the reply text; a watch that has read 4F 4B leaves it without blanks.
-        const bool bTimed = TimeOneClick(session, ui.btnScan, [] { return g_strReply == QStringLiteral("4F4B"); }, times);
+        // The scan watch keeps ticking: it has reacted once it took the acknowledgement.
+        const CSweepPage& page = window.SweepPage();
+        const bool bTimed = TimeOneClick(
+            session, ui.btnScan, [&page] { return page.IsWatchDone(CSweepPage::kScanWatch); }, times);
         if (!session.ReturnToIdle() || !bTimed)
             ++times.nFailedRuns;
     }

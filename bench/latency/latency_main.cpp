@@ -1,6 +1,7 @@
 #include "latency/click_runs.h"
 #include "latency/report_runs.h"
 #include "latency/session.h"
+#include "serial/watch_policies.h"
 #include "support/figures.h"
 #include "support/options.h"
 #include "support/probe_application.h"
@@ -12,8 +13,8 @@ namespace {
 constexpr int kReportMs = 113;
 constexpr double kWireLimitUs = 1000;
 constexpr double kSlackMs = 2;
-constexpr double kPointWatchMs = 200;
-constexpr double kSweepWatchMs = 50;
+constexpr double kPointWatchMs = kPointWatchPolicy.nPeriodMsecs;
+constexpr double kSweepWatchMs = kSweepWatchPolicy.nPeriodMsecs;
 // 3.5 characters at 9600 baud, rounded up: the quiet a reply must end with.
 constexpr double kIdleGapMs = 4;
 
@@ -60,13 +61,13 @@ int main(int argc, char* argv[])
     };
     const QList<Figure> reactions = {
         MakeFigure(QStringLiteral("4F 4B -> single-point watch stops"), QStringLiteral("ms"), send.reactionMs,
-            QStringLiteral("<= 200 + 2 ms"), Figure::Judged::Max, kPointWatchMs + kSlackMs),
+            QStringLiteral("<= %1 + %2 ms").arg(kPointWatchMs).arg(kSlackMs), Figure::Judged::Max, kPointWatchMs + kSlackMs),
         MakeFigure(QStringLiteral("4F 4B -> scan watch takes it"), QStringLiteral("ms"), scan.reactionMs,
-            QStringLiteral("<= 50 + 2 ms"), Figure::Judged::Max, kSweepWatchMs + kSlackMs),
+            QStringLiteral("<= %1 + %2 ms").arg(kSweepWatchMs).arg(kSlackMs), Figure::Judged::Max, kSweepWatchMs + kSlackMs),
         MakeFigure(QStringLiteral("report received -> Current Frequency shows it"), QStringLiteral("ms"), reports.fromReceiveMs,
-            QStringLiteral("<= 50 + 2 ms"), Figure::Judged::Max, kSweepWatchMs + kSlackMs),
+            QStringLiteral("<= %1 + %2 ms").arg(kSweepWatchMs).arg(kSlackMs), Figure::Judged::Max, kSweepWatchMs + kSlackMs),
         MakeFigure(QStringLiteral("report written -> Current Frequency shows it"), QStringLiteral("ms"), reports.fromWriteMs,
-            QStringLiteral("<= 50 + 4 (idle gap) + 2 ms"), Figure::Judged::Max, kSweepWatchMs + kIdleGapMs + kSlackMs),
+            QStringLiteral("<= %1 + %2 (idle gap) + %3 ms").arg(kSweepWatchMs).arg(kIdleGapMs).arg(kSlackMs), Figure::Judged::Max, kSweepWatchMs + kIdleGapMs + kSlackMs),
     };
     const QStringList reactionNotes = {
         QStringLiteral("A reply counts as received once the line has been idle 3.5 characters (4 ms at 9600 baud), so "

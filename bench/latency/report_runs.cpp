@@ -1,7 +1,5 @@
 #include "latency/report_runs.h"
 
-#include "pages/run_flags.h"
-#include "pages/reply_state.h"
 #include "encoding/number_text.h"
 #include "encoding/words.h"
 #include "latency/session.h"
@@ -31,14 +29,15 @@ ReportTimes RunReports(CLatencySession& session, int nRuns, int nReportMs)
 
     QList<qint64> receiveNs;
     // Connected after the window's own handler, so it runs once that is done.
-    const QMetaObject::Connection connection =
-        QObject::connect(&g_msComm, &CMSComm::OnComm, &session.Wake(), [&receiveNs] { receiveNs.append(MonotonicNs()); });
+    const QMetaObject::Connection connection = QObject::connect(&g_msComm, &CSerialLink::replyReceived, &session.Wake(),
+                                                                [&receiveNs] { receiveNs.append(MonotonicNs()); });
     QList<TextChange> changes;
     QString strShown = ui.editCurrentFreq->text();
     ReportTimes times;
 
     ui.btnScan->click();
-    if (RunUntil(session.App(), [] { return g_strReply == QStringLiteral("4F4B"); }, kAckTimeoutMs)) {
+    const CSweepPage& page = window.SweepPage();
+    if (RunUntil(session.App(), [&page] { return page.IsWatchDone(CSweepPage::kScanWatch); }, kAckTimeoutMs)) {
         RunUntil(
             session.App(), [&] { return changes.size() >= nRuns; }, nRuns * nReportMs * 4,
             [&] {

@@ -1,7 +1,7 @@
 #include "latency/session.h"
 
 #include "pages/message_box.h"
-#include "serial/port_table.h"
+#include "pages/ms_comm.h"
 #include "support/probe_application.h"
 #include "support/run_until.h"
 

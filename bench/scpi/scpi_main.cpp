@@ -1,6 +1,7 @@
-// The SCPI server over loopback: the round trip of *IDN?, and a FREQ set
-// until its last byte reaches the virtual board, against
-// vevevar-cli --simulate serve as a client would see it.
+// The SCPI server over loopback: the round trip of *IDN?, a FREQ set until
+// its last byte reaches the virtual board, and how fast a script drives the
+// board, against vevevar-cli serve as a client would see it.
+#include "scpi/line_speed.h"
 #include "support/clock.h"
 #include "support/figures.h"
 #include "support/options.h"
@@ -18,6 +19,13 @@ constexpr int kWaitMs = 30000;
 constexpr int kWarmUpRuns = 5;
 constexpr double kIdentityLimitUs = 500;
 constexpr double kToBoardLimitUs = 1000;
+// A script's FREQ x;*OPC? at 40 a second.
+constexpr double kOpcRoundTripLimitMs = 25;
+constexpr double kOpcRateLimit = 40;
+constexpr double kAnswerAfterAckLimitMs = 5;
+constexpr double kExitAfterAckLimitMs = 60;
+// A point frame of 18 bytes and its 2-byte answer, 10 bits a character.
+constexpr double kPointLineMs = 20 * 10 * 1000.0 / 9600;
 
 bool ReadLine(QIODevice& device, QByteArray& line)
 {
@@ -99,10 +107,16 @@ int main(int argc, char* argv[])
     socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
     server.setReadChannel(QProcess::StandardError);
 
+    // A FREQ set reaches the board only while the output is on.
+    socket.write("OUTP ON;*OPC?\n");
+    QByteArray line;
+    bool bOutputOn = ReadLine(socket, line);
+    while (bOutputOn && !line.contains("board received "))
+        bOutputOn = ReadLine(server, line);
     QList<double> identityUs;
     QList<double> toBoardUs;
-    int nFailed = 0;
-    for (int nRun = 0; nRun < kWarmUpRuns + nRuns; ++nRun) {
+    int nFailed = bOutputOn ? 0 : 1;
+    for (int nRun = 0; bOutputOn && nRun < kWarmUpRuns + nRuns; ++nRun) {
         QByteArray answer;
         double dIdentityUs = 0;
         double dToBoardUs = 0;
@@ -115,16 +129,52 @@ int main(int argc, char* argv[])
             toBoardUs.append(dToBoardUs);
         }
     }
+    const QList<double> opcMs = bOutputOn ? OpcRoundTripsMs(socket, 4 * nRuns) : QList<double>();
     server.terminate();
     server.waitForFinished(kWaitMs);
+    QString strBoardError;
+    const QList<double> afterAckMs = AnswerAfterAcknowledgementMs(options.Value(cliOption), 4 * nRuns, strBoardError);
+    const PointRuns point = RunPointCommands(options.Value(cliOption), nRuns);
+    nFailed += (opcMs.isEmpty() ? 1 : 0) + (afterAckMs.isEmpty() ? 1 : 0) + point.nFailed;
 
+    double dOpcTotalMs = 0;
+    for (const double dMs : opcMs)
+        dOpcTotalMs += dMs;
+    const double dOpcRate = dOpcTotalMs > 0 ? 1000.0 * static_cast<double>(opcMs.size()) / dOpcTotalMs : 0;
+    const QString strMs = QStringLiteral("ms");
     const QList<Figure> figures = {
         Row(QStringLiteral("*IDN? round trip"), identityUs, QStringLiteral("< 0.5 ms"), kIdentityLimitUs),
         Row(QStringLiteral("FREQ set -> last byte at the board"), toBoardUs, QStringLiteral("< 1 ms beyond the wire"),
             kToBoardLimitUs),
+        MakeFigure(QStringLiteral("point frame and its 4F 4B on the line at 9600 baud"), strMs, {kPointLineMs},
+                   QStringLiteral("the line's own time")),
+        MakeFigure(QStringLiteral("FREQ x;*OPC? round trip"), strMs, opcMs,
+                   QStringLiteral("<= %1 ms").arg(kOpcRoundTripLimitMs), Figure::Judged::Median, kOpcRoundTripLimitMs),
+        MakeFigure(QStringLiteral("FREQ x;*OPC? round trip, 95th percentile"), strMs, {Percentile(opcMs, 0.95)},
+                   QStringLiteral("shown")),
+        MakeFigure(QStringLiteral("FREQ x;*OPC? a second"), QStringLiteral("/s"), {dOpcRate},
+                   QStringLiteral(">= %1").arg(kOpcRateLimit), Figure::Judged::Median, kOpcRateLimit, false),
+        MakeFigure(QStringLiteral("4F 4B's last byte -> answer at the client"), strMs, afterAckMs,
+                   QStringLiteral("<= %1 ms").arg(kAnswerAfterAckLimitMs), Figure::Judged::Median,
+                   kAnswerAfterAckLimitMs),
+        MakeFigure(QStringLiteral("vevevar-cli --simulate point, exec to exit"), strMs, point.wholeMs,
+                   QStringLiteral("shown")),
+        MakeFigure(QStringLiteral("vevevar-cli --simulate point, exec to exit, 95th percentile"), strMs,
+                   {Percentile(point.wholeMs, 0.95)}, QStringLiteral("shown")),
+        MakeFigure(QStringLiteral("vevevar-cli point: acknowledgement -> exit"), strMs, point.exitAfterAckMs,
+                   QStringLiteral("<= %1 ms").arg(kExitAfterAckLimitMs), Figure::Judged::Median, kExitAfterAckLimitMs),
     };
     const QStringList notes = {
         QStringLiteral("One client over loopback, %1 warm-up runs left out; failed runs: %2.").arg(kWarmUpRuns).arg(nFailed),
+        QStringLiteral("FREQ x;*OPC? runs %1 times with the output on, against the virtual board, which paces its "
+                       "answer at 9600 baud but takes the frame in at once. The answer after 4F 4B is timed with the "
+                       "bench itself as the board on a pseudo-terminal, from its write of 4F 4B to the line at the "
+                       "client.%2")
+            .arg(4 * nRuns)
+            .arg(strBoardError.isEmpty() ? QString() : QStringLiteral(" It failed: %1.").arg(strBoardError)),
+        QStringLiteral("vevevar-cli point runs %1 times, each starting its own virtual board; the acknowledgement's "
+                       "time is the traffic log's, to the millisecond.")
+            .arg(nRuns),
         QStringLiteral("The board sits on a pseudo-terminal, where a frame takes no wire time (18 bytes at 9600 baud "
                        "would add 18.75 ms). Its arrival is timed by the line the server prints when the board has "
                        "taken the frame in, so the figure also holds that line's trip through a pipe."),

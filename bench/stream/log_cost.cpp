@@ -20,15 +20,15 @@ const QString kWholeName = QStringLiteral("CPU during the stream, whole");
 // In the stream a line is gathered inside a turn and written as the loop is
 // about to wait at its end: one write for each event here, as for each drain
 // there.
-qint64 TurnsCpuNs(const QByteArray& bytes, bool bLogged)
+qint64 TurnsCpuNs(CTrafficLog& log, const QByteArray& bytes, bool bLogged)
 {
     const qint64 nStartNs = ProcessCpuNs();
     for (int i = 0; i < kReplayedEvents; ++i) {
         if (bLogged)
-            g_trafficLog.Received(bytes);
+            log.Received(bytes);
         QCoreApplication::processEvents();
         if (bLogged)
-            g_trafficLog.Flush();
+            log.Flush();
     }
     return ProcessCpuNs() - nStartNs;
 }
@@ -44,14 +44,15 @@ double LogCostPerEventNs(const QString& strPath, int nBytes)
 {
     QString strError;
     QFile::remove(strPath);
-    if (!g_trafficLog.Open(strPath, strError))
+    CTrafficLog log;
+    if (!log.Open(strPath, strError))
         return -1;
     const QByteArray bytes(qMax(1, nBytes), '\x19');
     // Warmed up first, then the turns alone and the turns with the log.
-    TurnsCpuNs(bytes, true);
-    const qint64 nBareNs = TurnsCpuNs(bytes, false);
-    const qint64 nLoggedNs = TurnsCpuNs(bytes, true);
-    g_trafficLog.Close();
+    TurnsCpuNs(log, bytes, true);
+    const qint64 nBareNs = TurnsCpuNs(log, bytes, false);
+    const qint64 nLoggedNs = TurnsCpuNs(log, bytes, true);
+    log.Close();
     QFile::remove(strPath);
     return static_cast<double>(nLoggedNs - nBareNs) / kReplayedEvents;
 }

@@ -65,7 +65,8 @@ int main(int argc, char* argv[])
 
     const QString strLog = options.Value(logOption);
     QString strError;
-    if (!strLog.isEmpty() && !g_trafficLog.Open(strLog, strError)) {
+    CTrafficLog trafficLog;
+    if (!strLog.isEmpty() && !trafficLog.Open(strLog, strError)) {
         std::fprintf(stderr, "bench_stream: %s\n", qPrintable(strError));
         return 1;
     }
@@ -73,6 +74,7 @@ int main(int argc, char* argv[])
     // adapter the system does not report, before the window opens the port.
     if (nAdapterLatencyMs > 0)
         g_msComm.SetAdapterLatency(nAdapterLatencyMs);
+    g_msComm.SetTrafficLog(&trafficLog);
     WindowRecord record;
     if (!RecordWindow(app, QString::fromLocal8Bit(portLine.mid(4)), dSeconds, dIdleSeconds, record, strError)) {
         std::fprintf(stderr, "bench_stream: %s\n", qPrintable(strError));
@@ -95,7 +97,8 @@ int main(int argc, char* argv[])
     if (nAdapterLatencyMs > 0)
         strGroup += QStringLiteral(", behind a %1 ms USB-serial adapter").arg(nAdapterLatencyMs);
     if (!strLog.isEmpty()) {
-        g_trafficLog.Close();
+        g_msComm.SetTrafficLog(nullptr);
+        trafficLog.Close();
         const int nBytesPerEvent = record.nReceiveEvents > 0 ? static_cast<int>(record.nBytesReceived / record.nReceiveEvents) : 4;
         const double dPerEventNs = LogCostPerEventNs(strLog + QStringLiteral(".replay"), nBytesPerEvent);
         figures += LogFigures(record, dSeconds, dPerEventNs, options.Value(withoutLogOption), notes);

@@ -1,11 +1,8 @@
 #include "stream/stream_window.h"
 
 #include "app/drivers_control_dlg.h"
-#include "pages/run_flags.h"
-#include "pages/reply_state.h"
 #include "pages/message_box.h"
 #include "pages/ms_comm.h"
-#include "serial/port_table.h"
 #include "serial/watch_policies.h"
 #include "support/clock.h"
 #include "support/probe_application.h"
@@ -88,9 +85,9 @@ bool RecordWindow(CProbeApplication& app, const QString& strPort, double dStream
 
     // Cheap enough for every event: a count and a text compared.
     QObject counter;
-    QObject::connect(&g_msComm, &CMSComm::OnComm, &counter, [&record] {
+    QObject::connect(&g_msComm, &CSerialLink::replyReceived, &counter, [&record](const QByteArray& bytes) {
         ++record.nReceiveEvents;
-        record.nBytesReceived += g_strReply.size() / 3;
+        record.nBytesReceived += bytes.size();
         if (record.nFirstReportNs == 0 && record.nReceiveEvents == 2)
             record.nFirstReportNs = MonotonicNs();
     });
@@ -106,7 +103,8 @@ bool RecordWindow(CProbeApplication& app, const QString& strPort, double dStream
     CTickNotes tickNotes(*ui.editCurrentFreq, record.tickTexts);
     app.installEventFilter(&tickNotes);
     ui.btnScan->click();
-    if (!RunUntil(app, [] { return g_strReply == QStringLiteral("4F4B"); }, kAckTimeoutMs, notice)) {
+    const CSweepPage& page = pWindow->SweepPage();
+    if (!RunUntil(app, [&page] { return page.IsWatchDone(CSweepPage::kScanWatch); }, kAckTimeoutMs, notice)) {
         strError = QStringLiteral("the board never acknowledged Scan");
         return false;
     }

@@ -5,6 +5,7 @@
 #include <QJsonDocument>
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 namespace {
@@ -35,6 +36,15 @@ Summary Summarize(QList<double> values)
     summary.dMin = values.first();
     summary.dMax = values.last();
     return summary;
+}
+
+double Percentile(QList<double> values, double dFraction)
+{
+    if (values.isEmpty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const auto nRank = static_cast<qsizetype>(std::ceil(dFraction * static_cast<double>(values.size())));
+    return values[std::clamp<qsizetype>(nRank - 1, 0, values.size() - 1)];
 }
 
 Figure MakeFigure(const QString& strName, const QString& strUnit, const QList<double>& values, const QString& strTarget,

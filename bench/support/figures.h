@@ -15,6 +15,9 @@ struct Summary {
 
 Summary Summarize(QList<double> values);
 
+// The value below which dFraction of the values lie (nearest rank); 0 for none.
+double Percentile(QList<double> values, double dFraction);
+
 // One row of the table: a measured figure and the target it is held to.
 struct Figure {
     enum class Judged { Median, Min, Max, None };

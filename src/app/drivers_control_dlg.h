@@ -59,7 +59,7 @@ private:
     bool m_bCloseRetrying = false;
     bool m_bCloseDone = false;
     QString m_strReceiveData;
-    // The Close acknowledgement watch; declared after the counters it works on.
+    // The Close acknowledgement watch.
     CResendWatch m_watchClose;
     // Paces the receive display while replies stream in.
     QTimer m_timerReceivePaint;

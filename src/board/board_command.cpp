@@ -60,6 +60,7 @@ bool DecodeCommand(const QByteArray& frame, BoardCommand& command)
         command.dwEndWord = Word32At(frame, p + 4);
         command.nAmplitudeWord = Word16At(frame, p + 8);
         command.nStepCode = ByteAt(frame, p + 10);
+        command.nIntervalCount = static_cast<qint32>(Word32At(frame, p + 11));
         command.bCircular = ByteAt(frame, p + 15) != 0;
         return command.nStepCode <= kHighestStepCode;
     case 0x40:

@@ -11,6 +11,8 @@ struct BoardCommand {
     quint32 dwEndWord = 0;
     int nAmplitudeWord = 0;
     int nStepCode = 0;
+    // Time per sweep step in units of 20 ns.
+    qint64 nIntervalCount = 0;
     bool bCircular = false;
 };
 

@@ -1,4 +1,4 @@
-#include "board/termination_signals.h"
+#include "board/interrupt_watch.h"
 #include "board/virtual_board.h"
 
 #include <QCommandLineParser>
@@ -40,9 +40,11 @@ int main(int argc, char* argv[])
     const QCommandLineOption reportOption(QStringLiteral("report-ms"),
                                           QStringLiteral("Milliseconds between sweep reports (default 100)."),
                                           QStringLiteral("ms"), QStringLiteral("100"));
-    const QCommandLineOption stepsOption(QStringLiteral("steps-per-report"),
-                                         QStringLiteral("Sweep steps between two reports (default 1)."),
-                                         QStringLiteral("steps"), QStringLiteral("1"));
+    const QCommandLineOption stepsOption(
+        QStringLiteral("steps-per-report"),
+        QStringLiteral("Sweep steps between two reports, whatever the time per step (by default a sweep takes its "
+                       "steps times its time per step)."),
+        QStringLiteral("steps"));
     const QCommandLineOption noPacingOption(QStringLiteral("no-pacing"),
                                             QStringLiteral("Leave out the 9600-baud line time between writes."));
     const QCommandLineOption adapterOption(
@@ -57,7 +59,8 @@ int main(int argc, char* argv[])
     QTextStream err(stderr);
     int nReportMs = 0;
     int nSteps = 0;
-    if (!PositiveOption(parser, reportOption, nReportMs) || !PositiveOption(parser, stepsOption, nSteps)) {
+    if (!PositiveOption(parser, reportOption, nReportMs) ||
+        (parser.isSet(stepsOption) && !PositiveOption(parser, stepsOption, nSteps))) {
         err << "--report-ms and --steps-per-report take a positive whole number.\n";
         return 2;
     }
@@ -67,11 +70,8 @@ int main(int argc, char* argv[])
         err << "--adapter-latency takes a whole number of at least 0.\n";
         return 2;
     }
-    QString strError;
-    if (!QuitOnTerminationSignals(strError)) {
-        err << strError << '\n';
-        return 1;
-    }
+    CInterruptWatch interruptWatch;
+    QObject::connect(&interruptWatch, &CInterruptWatch::Interrupted, &app, &QCoreApplication::quit);
 
     CVirtualBoard board;
     board.SetReportInterval(nReportMs);

@@ -13,6 +13,9 @@ const QByteArray g_replyError = QByteArrayLiteral("\x45\x52");
 // A partial frame idle this long has stopped arriving.
 constexpr int kIdleFlushMs = 50;
 constexpr int kDefaultReportMs = 100;
+constexpr qint64 kIntervalNsecs = 20;
+// More steps than any sweep has: 390 MHz in 15 kHz steps is 25,560.
+constexpr qint64 kMostStepsAtOnce = 1 << 30;
 
 } // namespace
 
@@ -130,7 +133,7 @@ void CVirtualBoard::SetReportInterval(int nMsecs)
 
 void CVirtualBoard::SetStepsPerReport(int nSteps)
 {
-    m_nStepsPerReport = qMax(1, nSteps);
+    m_nStepsPerReport = qMax(0, nSteps);
 }
 
 QList<ReceivedFrame> CVirtualBoard::Frames() const
@@ -235,6 +238,8 @@ void CVirtualBoard::CarryOut(const BoardCommand& command)
         m_dwTuningWord = m_sweep.PresentWord();
         m_nAmplitudeWord = command.nAmplitudeWord;
         m_bCircular = command.bCircular;
+        m_nStepNsecs = qMax<qint64>(1, command.nIntervalCount) * kIntervalNsecs;
+        StartSweepClock();
         m_pReportTimer->start();
         break;
     case BoardCommand::Kind::Close:
@@ -244,11 +249,13 @@ void CVirtualBoard::CarryOut(const BoardCommand& command)
     case BoardCommand::Kind::Pause:
         if (m_mode == Mode::Sweeping) {
             m_pReportTimer->stop();
+            m_nSweptNsecs += m_sweepClock.nsecsElapsed();
             m_mode = Mode::Paused;
         }
         break;
     case BoardCommand::Kind::Continue:
         if (m_mode == Mode::Paused) {
+            m_sweepClock.start();
             m_pReportTimer->start();
             m_mode = Mode::Sweeping;
         }
@@ -258,7 +265,7 @@ void CVirtualBoard::CarryOut(const BoardCommand& command)
 
 void CVirtualBoard::OnReportDue()
 {
-    const bool bEnded = m_sweep.Advance(m_nStepsPerReport);
+    const bool bEnded = m_sweep.Advance(m_nStepsPerReport > 0 ? m_nStepsPerReport : StepsDue());
     m_dwTuningWord = m_sweep.PresentWord();
     SendReport(m_dwTuningWord);
     if (!bEnded)
@@ -266,10 +273,28 @@ void CVirtualBoard::OnReportDue()
     if (m_bCircular) {
         m_sweep.Rewind();
         m_dwTuningWord = m_sweep.PresentWord();
+        StartSweepClock();
         return;
     }
     m_pReportTimer->stop();
     m_mode = Mode::SinglePoint;
+}
+
+void CVirtualBoard::StartSweepClock()
+{
+    m_nSweptNsecs = 0;
+    m_nStepsTaken = 0;
+    m_sweepClock.start();
+}
+
+// The steps the time swept since the last report gives, as a board that
+// dwells on each step for its time interval has taken them.
+int CVirtualBoard::StepsDue()
+{
+    const qint64 nDue = (m_nSweptNsecs + m_sweepClock.nsecsElapsed()) / m_nStepNsecs;
+    const qint64 nSteps = qMin(nDue - m_nStepsTaken, kMostStepsAtOnce);
+    m_nStepsTaken = nDue;
+    return static_cast<int>(nSteps);
 }
 
 void CVirtualBoard::SendReport(quint32 dwWord)

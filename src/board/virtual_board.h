@@ -77,7 +77,9 @@ public:
     // bytes wait. Zero or less, the default, is no adapter.
     void SetAdapterLatency(int nMsecs);
     void SetReportInterval(int nMsecs);  // default 100 ms
-    void SetStepsPerReport(int nSteps);  // default 1
+    // A fixed number of steps between two reports, whatever the sweep's
+    // time per step; 0, the default, steps as that time gives.
+    void SetStepsPerReport(int nSteps);
 
     QList<ReceivedFrame> Frames() const;
     void ClearFrames();
@@ -99,6 +101,8 @@ private:
     void Reply(const QByteArray& bytes);
     void CarryOut(const BoardCommand& command);
     void SendReport(quint32 dwWord);
+    void StartSweepClock();
+    int StepsDue();
 
     QElapsedTimer m_clock;
     std::unique_ptr<CBoardTransport> m_pLine;
@@ -118,5 +122,11 @@ private:
     int m_nSilentFrames = 0;
     int m_nRefusedFrames = 0;
     int m_nSplitGapMs = -1;
-    int m_nStepsPerReport = 1;
+    int m_nStepsPerReport = 0;
+    // The sweep's time per step, and its time spent sweeping (not paused)
+    // up to the running stretch that m_sweepClock times.
+    qint64 m_nStepNsecs = 0;
+    qint64 m_nSweptNsecs = 0;
+    qint64 m_nStepsTaken = 0;
+    QElapsedTimer m_sweepClock;
 };

@@ -30,6 +30,7 @@ void CBoardLink::Open(const CliOptions& options, CRunOutput& output, CTrafficLog
 {
     output.SetPort(ChoosePort(options, output));
     m_link.SetTrafficLog(pLog);
+    m_link.SetAnswersAtOnce(true);
     m_link.Attach();
     SetUpBoardLine(m_link);
     if (m_pBoard && !options.boardSends.isEmpty())

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "cli/exit_code.h"
-#include "cli/interrupt_watch.h"
+#include "board/interrupt_watch.h"
 
 #include <QObject>
 #include <QString>

@@ -3,7 +3,7 @@
 #include "board/virtual_board.h"
 #include "cli/board_link.h"
 #include "cli/exit_code.h"
-#include "cli/interrupt_watch.h"
+#include "board/interrupt_watch.h"
 #include "cli/run_output.h"
 #include "scpi/instrument_state.h"
 #include "server/scpi_server.h"

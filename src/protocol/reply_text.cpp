@@ -32,3 +32,8 @@ bool IsFirstAnswerByte(const QByteArray& bytes)
 {
     return bytes.size() == 1 && (static_cast<quint8>(bytes[0]) == 0x4F || static_cast<quint8>(bytes[0]) == 0x45);
 }
+
+bool IsWholeAnswer(const QByteArray& bytes)
+{
+    return bytes == QByteArrayLiteral("\x4F\x4B") || bytes == QByteArrayLiteral("\x45\x52");
+}

@@ -21,3 +21,6 @@ bool StartsWithAcknowledgement(const QByteArray& bytes);
 // Whether bytes are the first byte of one of the board's two-byte answers
 // alone, 4F of 4F 4B or 45 of 45 52: its second byte is still to come.
 bool IsFirstAnswerByte(const QByteArray& bytes);
+
+// Whether bytes are one whole answer, 4F 4B or 45 52, and nothing more.
+bool IsWholeAnswer(const QByteArray& bytes);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "protocol/commands.h"
+#include "scpi/sweep_tracker.h"
 
 #include <QString>
 
@@ -12,6 +13,8 @@ struct BoardRequest {
     FrameKind kind;
     // The frame text without its CRC, for a retry count.
     std::function<QString(int nRetry)> compose;
+    // Of a sweep frame, the sweep it starts.
+    SweepPlan sweep;
 };
 
 enum class BoardOutcome { Acknowledged, NotAcknowledged, PortFailure };

@@ -8,57 +8,84 @@
 
 namespace {
 
-constexpr std::array<CommandRow, 22> kCommandTable = {{
-    {"*IDN", nullptr, QueryIdentity, nullptr},
-    {"*RST", ResetInstrument, nullptr, nullptr},
-    {"*CLS", ClearStatus, nullptr, nullptr},
-    {"*OPC", SetOperationComplete, QueryOperationComplete, nullptr},
-    {"*WAI", WaitToContinue, nullptr, nullptr},
-    {"*ESR", nullptr, QueryEventStatus, nullptr},
-    {"*STB", nullptr, QueryStatusByte, nullptr},
-    {"SYSTem:ERRor[:NEXT]", nullptr, QueryNextError, nullptr},
-    {"SYSTem:VERSion", nullptr, QueryVersion, nullptr},
-    {"[SOURce:]FREQuency[:CW|:FIXed]", SetNumeric, QueryNumeric, &kFrequencySetting},
-    {"[SOURce:]VOLTage[:LEVel][:IMMediate][:AMPLitude]", SetNumeric, QueryNumeric, &kAmplitudeSetting},
-    {"OUTPut[:STATe]", SetOutput, QueryOutput, nullptr},
-    {"[SOURce:]FREQuency:STARt", SetNumeric, QueryNumeric, &kStartSetting},
-    {"[SOURce:]FREQuency:STOP", SetNumeric, QueryNumeric, &kStopSetting},
-    {"[SOURce:]SWEep:STEP", SetNumeric, QueryNumeric, &kStepSetting},
-    {"[SOURce:]SWEep:DWELl", SetNumeric, QueryNumeric, &kDwellSetting},
-    {"[SOURce:]SWEep:COUNt", SetSweepCount, QuerySweepCount, nullptr},
-    {"[SOURce:]FREQuency:MODE", SetFrequencyMode, QueryFrequencyMode, nullptr},
-    {"INITiate[:IMMediate]", Initiate, nullptr, nullptr},
-    {"[SOURce:]SWEep:PAUSe", PauseSweep, nullptr, nullptr},
-    {"[SOURce:]SWEep:RESume", ResumeSweep, nullptr, nullptr},
-    {"[SOURce:]FREQuency:CURRent", nullptr, QueryCurrentFrequency, nullptr},
+// The last column: the set form changes what every client shares, so that
+// another client's lock refuses it.
+constexpr std::array<CommandRow, 38> kCommandTable = {{
+    {"*IDN", nullptr, QueryIdentity, nullptr, false},
+    {"*RST", ResetInstrument, nullptr, nullptr, true},
+    {"*CLS", ClearStatus, nullptr, nullptr, false},
+    {"*ESE", SetEventEnable, QueryEventEnable, nullptr, false},
+    {"*ESR", nullptr, QueryEventStatus, nullptr, false},
+    {"*OPC", SetOperationComplete, QueryOperationComplete, nullptr, false},
+    {"*SRE", SetServiceEnable, QueryServiceEnable, nullptr, false},
+    {"*STB", nullptr, QueryStatusByte, nullptr, false},
+    {"*TST", nullptr, QuerySelfTest, nullptr, false},
+    {"*WAI", WaitToContinue, nullptr, nullptr, false},
+    {"SYSTem:ERRor[:NEXT]", nullptr, QueryNextError, nullptr, false},
+    {"SYSTem:ERRor:COUNt", nullptr, QueryErrorCount, nullptr, false},
+    {"SYSTem:ERRor:ALL", nullptr, QueryAllErrors, nullptr, false},
+    {"SYSTem:VERSion", nullptr, QueryVersion, nullptr, false},
+    {"SYSTem:LOCK:REQuest", nullptr, RequestLock, nullptr, false},
+    {"SYSTem:LOCK:RELease", ReleaseLock, nullptr, nullptr, false},
+    {"SYSTem:LOCK:OWNer", nullptr, QueryLockOwner, nullptr, false},
+    {"STATus:OPERation[:EVENt]", nullptr, QueryOperationEvents, nullptr, false},
+    {"STATus:OPERation:CONDition", nullptr, QueryOperationCondition, nullptr, false},
+    {"STATus:OPERation:ENABle", SetOperationEnable, QueryOperationEnable, nullptr, false},
+    {"STATus:QUEStionable[:EVENt]", nullptr, QueryQuestionableEvents, nullptr, false},
+    {"STATus:QUEStionable:CONDition", nullptr, QueryQuestionableCondition, nullptr, false},
+    {"STATus:QUEStionable:ENABle", SetQuestionableEnable, QueryQuestionableEnable, nullptr, false},
+    {"STATus:PRESet", PresetStatus, nullptr, nullptr, false},
+    {"[SOURce#:]FREQuency[:CW|:FIXed]", SetNumeric, QueryNumeric, &kFrequencySetting, true},
+    {"[SOURce#:]VOLTage[:LEVel][:IMMediate][:AMPLitude]", SetNumeric, QueryNumeric, &kAmplitudeSetting, true},
+    {"OUTPut#[:STATe]", SetOutput, QueryOutput, nullptr, true},
+    {"[SOURce#:]FREQuency:STARt", SetNumeric, QueryNumeric, &kStartSetting, true},
+    {"[SOURce#:]FREQuency:STOP", SetNumeric, QueryNumeric, &kStopSetting, true},
+    {"[SOURce#:]SWEep:STEP", SetNumeric, QueryNumeric, &kStepSetting, true},
+    {"[SOURce#:]SWEep:DWELl", SetNumeric, QueryNumeric, &kDwellSetting, true},
+    {"[SOURce#:]SWEep:COUNt", SetSweepCount, QuerySweepCount, nullptr, true},
+    {"[SOURce#:]FREQuency:MODE", SetFrequencyMode, QueryFrequencyMode, nullptr, true},
+    {"INITiate[:IMMediate]", Initiate, nullptr, nullptr, true},
+    {"ABORt", Abort, nullptr, nullptr, true},
+    {"[SOURce#:]SWEep:PAUSe", PauseSweep, nullptr, nullptr, true},
+    {"[SOURce#:]SWEep:RESume", ResumeSweep, nullptr, nullptr, true},
+    {"[SOURce#:]FREQuency:CURRent", nullptr, QueryCurrentFrequency, nullptr, false},
 }};
 
-const std::vector<CHeaderPattern>& Patterns()
+std::vector<CHeaderPattern> CompiledPatterns()
 {
-    static const std::vector<CHeaderPattern> patterns = [] {
-        std::vector<CHeaderPattern> compiled;
-        for (const CommandRow& row : kCommandTable)
-            compiled.emplace_back(row.pszPattern);
-        return compiled;
-    }();
+    std::vector<CHeaderPattern> patterns;
+    for (const CommandRow& row : kCommandTable)
+        patterns.emplace_back(row.pszPattern);
     return patterns;
 }
 
-} // namespace
+const std::vector<CHeaderPattern> kPatterns = CompiledPatterns();
 
-std::variant<ResolvedCommand, ScpiError> ResolveCommand(const ProgramUnit& unit, const HeaderPath& path)
+std::optional<ResolvedCommand> FindCommand(const ProgramUnit& unit, const HeaderPath& path,
+                                           CHeaderPattern::Suffixes suffixes)
 {
     // Common commands sit outside the tree and leave the path alone.
     const HeaderPath start = unit.bCommon || unit.bRooted ? HeaderPath() : path;
     for (std::size_t nRow = 0; nRow < kCommandTable.size(); ++nRow) {
         const CommandRow& row = kCommandTable[nRow];
         const CommandHandler handler = unit.bQuery ? row.query : row.set;
-        const CHeaderPattern& pattern = Patterns()[nRow];
+        const CHeaderPattern& pattern = kPatterns[nRow];
         if (handler == nullptr || pattern.IsCommon() != unit.bCommon)
             continue;
-        std::optional<HeaderPath> next = pattern.Match(start, unit.mnemonics);
+        std::optional<HeaderPath> next = pattern.Match(start, unit.mnemonics, suffixes);
         if (next)
             return ResolvedCommand{&row, handler, unit.bCommon ? path : *next};
     }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::variant<ResolvedCommand, ScpiError> ResolveCommand(const ProgramUnit& unit, const HeaderPath& path)
+{
+    if (std::optional<ResolvedCommand> command = FindCommand(unit, path, CHeaderPattern::Suffixes::Allowed))
+        return *command;
+    if (FindCommand(unit, path, CHeaderPattern::Suffixes::Ignored))
+        return kHeaderSuffixOutOfRange;
     return kUndefinedHeader;
 }

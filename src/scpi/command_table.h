@@ -9,12 +9,14 @@
 struct NumericSetting;
 
 // One command: its header as SCPI documents write it, what its set and query
-// forms do (null for a form it lacks) and the setting a numeric row works on.
+// forms do (null for a form it lacks), the setting a numeric row works on,
+// and whether another client's lock refuses its set form.
 struct CommandRow {
     const char* pszPattern;
     CommandHandler set;
     CommandHandler query;
     const NumericSetting* pSetting;
+    bool bProtected;
 };
 
 struct ResolvedCommand {
@@ -25,5 +27,6 @@ struct ResolvedCommand {
 };
 
 // The row a command's header names below the current path, in the form it
-// was given; -113 when there is none.
+// was given; -114 when it names one but with a numeric suffix the header
+// does not take, -113 when there is none.
 std::variant<ResolvedCommand, ScpiError> ResolveCommand(const ProgramUnit& unit, const HeaderPath& path);

@@ -1,5 +1,7 @@
 #include "scpi/error_queue.h"
 
+#include <QStringList>
+
 namespace {
 
 // IEEE 488.2 standard event status bits.
@@ -7,9 +9,6 @@ constexpr int kOperationCompleteBit = 1 << 0;
 constexpr int kDeviceErrorBit = 1 << 3;
 constexpr int kExecutionErrorBit = 1 << 4;
 constexpr int kCommandErrorBit = 1 << 5;
-// Status byte: the SCPI error queue summary and the event status summary.
-constexpr int kErrorQueueBit = 1 << 2;
-constexpr int kEventStatusBit = 1 << 5;
 
 int EventBit(int nCode)
 {
@@ -43,6 +42,14 @@ QString CErrorQueue::TakeNext()
     return QStringLiteral("%1,\"%2\"").arg(error.nCode).arg(QLatin1String(error.pszText));
 }
 
+QString CErrorQueue::TakeAll()
+{
+    QStringList entries{TakeNext()};
+    while (!m_errors.isEmpty())
+        entries.append(TakeNext());
+    return entries.join(QLatin1Char(','));
+}
+
 void CErrorQueue::Clear()
 {
     m_errors.clear();
@@ -61,9 +68,9 @@ int CErrorQueue::TakeEventStatus()
     return nEventStatus;
 }
 
-int CErrorQueue::StatusByte() const
+int CErrorQueue::EventStatus() const
 {
-    return (m_errors.isEmpty() ? 0 : kErrorQueueBit) | (m_nEventStatus != 0 ? kEventStatusBit : 0);
+    return m_nEventStatus;
 }
 
 void CErrorQueue::OperationComplete()

@@ -5,7 +5,7 @@
 #include <QList>
 #include <QString>
 
-// One client's error queue and standard event status.
+// One client's error queue and standard event register.
 class CErrorQueue {
 public:
     static constexpr int kCapacity = 16;
@@ -18,11 +18,12 @@ public:
     // *CLS: the queue and the event status emptied.
     void Clear();
     bool IsEmpty() const;
+    // SYSTem:ERRor:ALL?: every entry, oldest first, joined by commas; the
+    // queue emptied.
+    QString TakeAll();
     // *ESR?: the standard event status register, cleared by the reading.
     int TakeEventStatus();
-    // *STB?: the status byte, with the error queue bit set while entries wait.
-    int StatusByte() const;
-    // *OPC: commands run one at a time, so every earlier one has finished.
+    int EventStatus() const;
     void OperationComplete();
     int Size() const;
 

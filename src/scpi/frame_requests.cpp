@@ -4,11 +4,23 @@
 #include "encoding/words.h"
 #include "protocol/frame_builders.h"
 
+#include <cmath>
+
 namespace {
+
+constexpr double kIntervalMsecs = 20e-6;
 
 float InMegahertz(const DecimalValue& hertz)
 {
     return ToFloat(Scaled(hertz, -6));
+}
+
+// The board steps from the start until it reaches the stop, each step for
+// its time interval.
+qint64 SweepMsecs(const InstrumentSettings& settings, int nIntervalCount)
+{
+    const double dSteps = std::ceil((ToDouble(settings.stop) - ToDouble(settings.start)) / ToDouble(settings.step));
+    return static_cast<qint64>(std::ceil(dSteps * nIntervalCount * kIntervalMsecs));
 }
 
 } // namespace
@@ -18,7 +30,8 @@ BoardRequest PointRequest(const InstrumentSettings& settings)
     const quint32 dwTuningWord = FrequencyToTuningWord(InMegahertz(settings.frequency));
     const int nAmplitudeWord = AmplitudeToWord(ToFloat(settings.amplitude), kSinglePointAmplitudeScale);
     return {FrameKind::Point,
-            [dwTuningWord, nAmplitudeWord](int nRetry) { return PointFrame(nRetry, dwTuningWord, nAmplitudeWord); }};
+            [dwTuningWord, nAmplitudeWord](int nRetry) { return PointFrame(nRetry, dwTuningWord, nAmplitudeWord); },
+            {}};
 }
 
 BoardRequest SweepRequest(const InstrumentSettings& settings)
@@ -30,20 +43,21 @@ BoardRequest SweepRequest(const InstrumentSettings& settings)
     fields.nStepCode = StepRowIndex(settings.step).value_or(0);
     fields.nIntervalCount = DwellCount(settings.dwell).value_or(0);
     fields.bCircular = settings.bCircular;
-    return {FrameKind::Sweep, [fields](int nRetry) { return SweepFrame(nRetry, fields); }};
+    const SweepPlan plan{fields.bCircular, fields.dwEndWord, SweepMsecs(settings, fields.nIntervalCount)};
+    return {FrameKind::Sweep, [fields](int nRetry) { return SweepFrame(nRetry, fields); }, plan};
 }
 
 BoardRequest ControlRequest(FrameKind kind)
 {
     switch (kind) {
     case FrameKind::Pause:
-        return {kind, PauseFrame};
+        return {kind, PauseFrame, {}};
     case FrameKind::Continue:
-        return {kind, ContinueFrame};
+        return {kind, ContinueFrame, {}};
     case FrameKind::Point:
     case FrameKind::Sweep:
     case FrameKind::Close:
         break;
     }
-    return {FrameKind::Close, CloseFrame};
+    return {FrameKind::Close, CloseFrame, {}};
 }

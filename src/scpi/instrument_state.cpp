@@ -14,7 +14,7 @@ CInstrumentState::CInstrumentState()
 void CInstrumentState::Reset()
 {
     m_settings = DefaultSettings();
-    m_bOutputOn = false;
+    m_currentFrequency = DecimalValue();
 }
 
 void CInstrumentState::ReportReceived(const QByteArray& bytes)
@@ -22,6 +22,7 @@ void CInstrumentState::ReportReceived(const QByteArray& bytes)
     const std::optional<quint32> word = ReportedWord(bytes);
     if (!word)
         return;
+    m_sweep.ReportReceived(*word);
     // The sweep page tests the exact value before rounding it to a float: a
     // report of 399.9999999 MHz is shown as 400.
     const double dExact = TuningWordToFrequencyExact(*word);
@@ -34,10 +35,44 @@ void CInstrumentState::ReportReceived(const QByteArray& bytes)
     m_currentFrequency = Scaled(*DecimalFromText(text), 6);
 }
 
-void CInstrumentState::FrameAcknowledged(FrameKind kind)
+void CInstrumentState::FrameAcknowledged(const BoardRequest& request)
 {
-    if (kind == FrameKind::Point || kind == FrameKind::Sweep)
+    switch (request.kind) {
+    case FrameKind::Point:
         m_bOutputOn = true;
-    else if (kind == FrameKind::Close)
+        m_sweep.Ended();
+        break;
+    case FrameKind::Sweep:
+        m_bOutputOn = true;
+        m_sweep.Started(request.sweep);
+        break;
+    case FrameKind::Close:
         m_bOutputOn = false;
+        m_sweep.Ended();
+        break;
+    case FrameKind::Pause:
+        m_sweep.Paused();
+        break;
+    case FrameKind::Continue:
+        m_sweep.Continued();
+        break;
+    }
+}
+
+bool CInstrumentState::RequestLock(int nClient)
+{
+    if (m_nLockOwner == kNobody)
+        m_nLockOwner = nClient;
+    return m_nLockOwner == nClient;
+}
+
+void CInstrumentState::ReleaseLock(int nClient)
+{
+    if (m_nLockOwner == nClient)
+        m_nLockOwner = kNobody;
+}
+
+bool CInstrumentState::IsLockedAgainst(int nClient) const
+{
+    return m_nLockOwner != kNobody && m_nLockOwner != nClient;
 }

@@ -2,10 +2,12 @@
 
 #include "scpi/board_request.h"
 #include "scpi/decimal_value.h"
+#include "scpi/sweep_tracker.h"
 
 #include <QByteArray>
 
-// The settings in base units (Hz, V, s), each as the client sent it.
+// The settings in base units (Hz, V, s), each as the client sent it, but the
+// step and the dwell, which are kept as the board takes them.
 struct InstrumentSettings {
     DecimalValue frequency;
     DecimalValue amplitude;
@@ -18,12 +20,17 @@ struct InstrumentSettings {
 };
 
 // What every client of the server shares: the settings as the clients set
-// them, the output state and the last frequency the board reported.
+// them, the output state, the board's sweep, the lock and the last frequency
+// the board reported.
 class CInstrumentState {
 public:
+    // Who holds no lock.
+    static constexpr int kNobody = 0;
+
     CInstrumentState();
 
-    // *RST: every setting back to its default, the output off.
+    // *RST: every setting back to its default and the reported frequency
+    // forgotten; the output goes off once the board acknowledges the close.
     void Reset();
     // The bytes of one receive event; a report inside the frequencies the
     // sweep page shows becomes the current frequency.
@@ -32,13 +39,31 @@ public:
     InstrumentSettings& Settings() { return m_settings; }
     const InstrumentSettings& Settings() const { return m_settings; }
     bool IsOutputOn() const { return m_bOutputOn; }
-    // A point or sweep the board took turns the output on, a close off.
-    void FrameAcknowledged(FrameKind kind);
+    // A point or sweep the board took turns the output on, a close off; the
+    // sweep follows every frame.
+    void FrameAcknowledged(const BoardRequest& request);
     // In Hz as the sweep page shows it in MHz; 0 before any report.
     DecimalValue CurrentFrequency() const { return m_currentFrequency; }
+    CSweepTracker& Sweep() { return m_sweep; }
+    const CSweepTracker& Sweep() const { return m_sweep; }
+
+    // The lock one client may hold against the others, by client number.
+    int LockOwner() const { return m_nLockOwner; }
+    // Whether the client holds the lock now; it is granted when nobody does.
+    bool RequestLock(int nClient);
+    void ReleaseLock(int nClient);
+    // Whether another client's lock bars this one from changing anything.
+    bool IsLockedAgainst(int nClient) const;
+
+    // Whether the port to the board is open, for *TST?.
+    void SetPortOpen(bool bOpen) { m_bPortOpen = bOpen; }
+    bool IsPortOpen() const { return m_bPortOpen; }
 
 private:
     InstrumentSettings m_settings;
     bool m_bOutputOn = false;
     DecimalValue m_currentFrequency;
+    CSweepTracker m_sweep;
+    int m_nLockOwner = kNobody;
+    bool m_bPortOpen = true;
 };

@@ -161,8 +161,6 @@ private:
 QList<QByteArray> SplitProgramUnits(const QByteArray& message)
 {
     QList<QByteArray> units;
-    if (std::all_of(message.cbegin(), message.cend(), IsWhiteSpace))
-        return units;
     QByteArray unit;
     char quote = '\0';
     for (const char c : message) {
@@ -179,6 +177,7 @@ QList<QByteArray> SplitProgramUnits(const QByteArray& message)
         unit += c;
     }
     units.append(unit);
+    units.removeIf([](const QByteArray& text) { return std::all_of(text.cbegin(), text.cend(), IsWhiteSpace); });
     return units;
 }
 

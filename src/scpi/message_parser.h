@@ -20,9 +20,8 @@ struct ProgramUnit {
     QList<ProgramDatum> data;
 };
 
-// The commands of a message, split at the semicolons outside quotes. A
-// message of white space only holds none; an empty command between two
-// semicolons is kept, and its parsing fails.
+// The commands of a message, split at the semicolons outside quotes. Empty
+// ones are left out, as drivers send "*IDN?;" and ";;" between commands.
 QList<QByteArray> SplitProgramUnits(const QByteArray& message);
 
 // The header and parameters of one command, or the syntax error to queue.

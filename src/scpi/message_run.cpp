@@ -1,47 +1,59 @@
 #include "scpi/message_run.h"
 
+#include "scpi/client_status.h"
 #include "scpi/command_table.h"
-#include "scpi/error_queue.h"
 #include "scpi/instrument_state.h"
 #include "scpi/message_parser.h"
 
-CMessageRun::CMessageRun(const QByteArray& message, CInstrumentState& state, CErrorQueue& errors)
+CMessageRun::CMessageRun(const QByteArray& message, CInstrumentState& state, CClientStatus& client)
     : m_state(state)
-    , m_errors(errors)
+    , m_client(client)
     , m_units(SplitProgramUnits(message))
 {
 }
 
 // A command that fails is skipped and the next one runs, as most instruments
 // do: each command after a semicolon stands on its own.
-std::optional<BoardRequest> CMessageRun::Next()
+CMessageRun::Step CMessageRun::Next()
 {
     m_awaited.reset();
+    CErrorQueue& errors = m_client.Errors();
     while (m_nNextUnit < m_units.size()) {
         const std::variant<ProgramUnit, ScpiError> parsed = ParseProgramUnit(m_units.at(m_nNextUnit++));
         if (const ScpiError* pError = std::get_if<ScpiError>(&parsed)) {
-            m_errors.Push(*pError);
+            errors.Push(*pError);
             continue;
         }
         const ProgramUnit& unit = std::get<ProgramUnit>(parsed);
         const std::variant<ResolvedCommand, ScpiError> resolved = ResolveCommand(unit, m_path);
         if (const ScpiError* pError = std::get_if<ScpiError>(&resolved)) {
-            m_errors.Push(*pError);
+            errors.Push(*pError);
             continue;
         }
         const ResolvedCommand& command = std::get<ResolvedCommand>(resolved);
         m_path = command.path;
-        const CommandOutcome outcome = command.handler({m_state, m_errors, unit.data, command.pRow->pSetting});
+        if (!unit.bQuery && command.pRow->bProtected && m_state.IsLockedAgainst(m_client.Client())) {
+            errors.Push(kCommandProtected);
+            continue;
+        }
+        const CommandOutcome outcome = command.handler({m_state, m_client, unit.data, command.pRow->pSetting});
         if (outcome.error)
-            m_errors.Push(*outcome.error);
+            errors.Push(*outcome.error);
         if (outcome.answer)
             m_answers.append(*outcome.answer);
         if (outcome.request) {
-            m_awaited = outcome.request->kind;
-            return outcome.request;
+            m_awaited = outcome.request;
+            return Step::AwaitsBoard;
         }
+        if (outcome.bAwaitsSweep)
+            return Step::AwaitsSweep;
     }
-    return std::nullopt;
+    return Step::Ended;
+}
+
+const BoardRequest& CMessageRun::Request() const
+{
+    return *m_awaited;
 }
 
 void CMessageRun::Answered(BoardOutcome outcome)
@@ -53,10 +65,10 @@ void CMessageRun::Answered(BoardOutcome outcome)
         m_state.FrameAcknowledged(*m_awaited);
         break;
     case BoardOutcome::NotAcknowledged:
-        m_errors.Push(kBoardDidNotAcknowledge);
+        m_client.Errors().Push(kBoardDidNotAcknowledge);
         break;
     case BoardOutcome::PortFailure:
-        m_errors.Push(kHardwareMissing);
+        m_client.Errors().Push(kHardwareMissing);
         break;
     }
     m_awaited.reset();

@@ -84,3 +84,15 @@ std::variant<bool, ScpiError> ReadBoolean(const ProgramDatum& datum)
         return kSyntaxError;
     return std::round(std::fabs(ToDouble(datum.number))) != 0.0;
 }
+
+std::variant<int, ScpiError> ReadRegisterMask(const ProgramDatum& datum, int nHighest)
+{
+    if (datum.kind != ProgramDatum::Kind::Numeric)
+        return kDataTypeError;
+    if (!datum.suffix.isEmpty())
+        return kSyntaxError;
+    const double dMask = std::round(ToDouble(datum.number));
+    if (!(dMask >= 0 && dMask <= nHighest))
+        return kDataOutOfRange;
+    return static_cast<int>(dMask);
+}

@@ -35,3 +35,7 @@ bool IsMnemonic(const QByteArray& typed, const char* pszLongForm);
 
 // ON, OFF or a number, rounded, non-zero being ON; or the error to queue.
 std::variant<bool, ScpiError> ReadBoolean(const ProgramDatum& datum);
+
+// A status register's mask: a number without a unit, rounded, from 0 to
+// nHighest; or the error to queue.
+std::variant<int, ScpiError> ReadRegisterMask(const ProgramDatum& datum, int nHighest);

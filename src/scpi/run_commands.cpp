@@ -50,6 +50,18 @@ CommandOutcome Initiate(const CommandCall& call)
     return StartOutput(call.state.Settings());
 }
 
+// The board has no frame that ends a sweep and leaves the output as it is;
+// the pause frame holds it where it is, and nothing is sent while no sweep
+// runs.
+CommandOutcome Abort(const CommandCall& call)
+{
+    if (!HasDataCount(call, 0))
+        return CommandOutcome::Failed(kSyntaxError);
+    if (!call.state.Sweep().IsSweeping())
+        return {};
+    return CommandOutcome::Requesting(ControlRequest(FrameKind::Pause));
+}
+
 CommandOutcome PauseSweep(const CommandCall& call)
 {
     return ControlWithoutData(call, FrameKind::Pause);

@@ -9,6 +9,8 @@ struct ScpiError {
 inline constexpr ScpiError kSyntaxError{-102, "Syntax error"};
 inline constexpr ScpiError kDataTypeError{-104, "Data type error"};
 inline constexpr ScpiError kUndefinedHeader{-113, "Undefined header"};
+inline constexpr ScpiError kHeaderSuffixOutOfRange{-114, "Header suffix out of range"};
+inline constexpr ScpiError kCommandProtected{-203, "Command protected"};
 inline constexpr ScpiError kSettingsConflict{-221, "Settings conflict"};
 inline constexpr ScpiError kDataOutOfRange{-222, "Data out of range"};
 inline constexpr ScpiError kTooMuchData{-223, "Too much data"};

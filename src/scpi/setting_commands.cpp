@@ -24,8 +24,9 @@ CommandOutcome SetNumeric(const CommandCall& call)
     if (const std::optional<ScpiError> error = setting.check(value))
         return CommandOutcome::Failed(*error);
     InstrumentSettings& settings = call.state.Settings();
-    settings.*(setting.pMember) = value;
-    if (setting.bSendsPointInCw && !settings.bSweepMode)
+    settings.*(setting.pMember) = setting.boardValue ? setting.boardValue(value) : value;
+    // A generator follows a new setting while its output is on.
+    if (setting.bSendsPointInCw && !settings.bSweepMode && call.state.IsOutputOn())
         return CommandOutcome::Requesting(PointRequest(settings));
     return {};
 }
@@ -97,7 +98,12 @@ CommandOutcome SetFrequencyMode(const CommandCall& call)
         bSweepMode = true;
     else if (!IsMnemonic(datum.text, "CW") && !IsMnemonic(datum.text, "FIXed"))
         return CommandOutcome::Failed(kIllegalParameterValue);
-    call.state.Settings().bSweepMode = bSweepMode;
+    InstrumentSettings& settings = call.state.Settings();
+    const bool bLeavesSweep = settings.bSweepMode && !bSweepMode;
+    settings.bSweepMode = bSweepMode;
+    // The point frame ends a sweep, as the sending page's Send does.
+    if (bLeavesSweep && call.state.IsOutputOn())
+        return CommandOutcome::Requesting(PointRequest(settings));
     return {};
 }
 

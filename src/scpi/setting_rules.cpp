@@ -100,20 +100,32 @@ std::optional<ScpiError> CheckDwell(const DecimalValue& value)
     return std::nullopt;
 }
 
+// The step the board makes for a step the client named by its row.
+DecimalValue BoardStep(const DecimalValue& step)
+{
+    return StepOfRow(*StepRowIndex(step));
+}
+
+// The whole count of 20 ns the board dwells.
+DecimalValue BoardDwell(const DecimalValue& dwell)
+{
+    return Scaled(DecimalFromInt(static_cast<qint64>(*DwellCount(dwell)) * 20), -9);
+}
+
 } // namespace
 
 const NumericSetting kFrequencySetting{
-    Quantity::Frequency, &InstrumentSettings::frequency, "10e6", "400e6", "100e6", CheckFrequency, true};
+    Quantity::Frequency, &InstrumentSettings::frequency, "10e6", "400e6", "100e6", CheckFrequency, true, nullptr};
 const NumericSetting kAmplitudeSetting{
-    Quantity::Voltage, &InstrumentSettings::amplitude, "0", "4", "0", CheckAmplitude, true};
+    Quantity::Voltage, &InstrumentSettings::amplitude, "0", "4", "0", CheckAmplitude, true, nullptr};
 const NumericSetting kStartSetting{
-    Quantity::Frequency, &InstrumentSettings::start, "10e6", "400e6", "10e6", CheckWholeMegahertz, false};
+    Quantity::Frequency, &InstrumentSettings::start, "10e6", "400e6", "10e6", CheckWholeMegahertz, false, nullptr};
 const NumericSetting kStopSetting{
-    Quantity::Frequency, &InstrumentSettings::stop, "10e6", "400e6", "400e6", CheckWholeMegahertz, false};
-const NumericSetting kStepSetting{
-    Quantity::Frequency, &InstrumentSettings::step, "15e3", "125e6", "976e3", CheckStep, false};
+    Quantity::Frequency, &InstrumentSettings::stop, "10e6", "400e6", "400e6", CheckWholeMegahertz, false, nullptr};
+const NumericSetting kStepSetting{Quantity::Frequency, &InstrumentSettings::step, "15258.7890625", "125e6",
+                                  "976562.5", CheckStep, false, BoardStep};
 const NumericSetting kDwellSetting{
-    Quantity::Time, &InstrumentSettings::dwell, "20e-9", "999999980e-9", "100e-9", CheckDwell, false};
+    Quantity::Time, &InstrumentSettings::dwell, "20e-9", "999999980e-9", "100e-9", CheckDwell, false, BoardDwell};
 
 DecimalValue KeywordValue(const NumericSetting& setting, NumericKeyword keyword)
 {
@@ -156,4 +168,14 @@ std::optional<int> DwellCount(const DecimalValue& dwell)
     if (std::fabs(dNanoseconds - static_cast<double>(*count) * kIntervalNanoseconds) > kDwellToleranceNanoseconds)
         return std::nullopt;
     return static_cast<int>(*count);
+}
+
+DecimalValue StepOfRow(int nRow)
+{
+    // 125e6 / 2^k is 125 * 5^k * 10^(6 - k): exact in decimal.
+    const int nHalvings = kIntervalRowCount - 1 - nRow;
+    qint64 nDigits = 125;
+    for (int n = 0; n < nHalvings; ++n)
+        nDigits *= 5;
+    return Scaled(DecimalFromInt(nDigits), 6 - nHalvings);
 }

@@ -15,8 +15,11 @@ struct NumericSetting {
     const char* pszMaximum;
     const char* pszDefault;
     std::optional<ScpiError> (*check)(const DecimalValue& value);
-    // FREQ and VOLT send the point at once in CW mode.
+    // FREQ and VOLT send the point at once in CW mode while the output is on.
     bool bSendsPointInCw;
+    // The value the board takes for a checked one, kept in its place; null
+    // where the value is kept as the client sent it.
+    DecimalValue (*boardValue)(const DecimalValue& value);
 };
 
 extern const NumericSetting kFrequencySetting;
@@ -34,3 +37,6 @@ InstrumentSettings DefaultSettings();
 std::optional<int> StepRowIndex(const DecimalValue& step);
 // A dwell in seconds as a count of 20 ns, when it is within 0.1 ns of one.
 std::optional<int> DwellCount(const DecimalValue& dwell);
+
+// A row's step in Hz, exactly: 125 MHz / 2^(13 - index).
+DecimalValue StepOfRow(int nRow);

@@ -63,6 +63,11 @@ void CReplyGrouping::FrameWritten()
     m_bAnswerAwaited = true;
 }
 
+void CReplyGrouping::SetAnswersAtOnce(bool bAtOnce)
+{
+    m_bAnswersAtOnce = bAtOnce;
+}
+
 qint64 CReplyGrouping::GroupBytes() const
 {
     const qint64 nAvailable = m_pPort->BytesAvailable();
@@ -126,7 +131,8 @@ void CReplyGrouping::OnReadyRead()
     }
     if (!m_idleTimer.isActive())
         m_pendingSince.start();
-    if (bFull) {
+    // One byte more than an answer, so that an answer with more behind it waits for the gap.
+    if (bFull || (m_bAnswersAtOnce && m_bAnswerAwaited && IsWholeAnswer(m_pPort->Peek(kAcknowledgementBytes + 1)))) {
         m_idleTimer.stop();
         OnIdle();
         return;
@@ -151,9 +157,9 @@ void CReplyGrouping::OnIdle()
         return;
     }
     // Nor a late adapter tick an answer: its first byte waits for the second,
-    // up to the shortest watch period, before it counts.
+    // up to the longest watch period, before it counts.
     if (IsFirstAnswerByte(m_pPort->Peek(kAcknowledgementBytes))
-        && m_pendingSince.elapsed() < kSweepWatchPolicy.nPeriodMsecs) {
+        && m_pendingSince.elapsed() < kPointWatchPolicy.nPeriodMsecs) {
         m_idleTimer.start(IdleGapMsecs());
         return;
     }

@@ -37,6 +37,11 @@ public:
     void AfterRead();
     // A frame went out: the board's acknowledgement may lead what comes next.
     void FrameWritten();
+    // A whole answer to a frame makes an event as it arrives, without the
+    // idle gap, for a program that judges each reply as it comes. The
+    // window's watches read the latest reply at their ticks: for them an
+    // answer and a report right behind it stay one event.
+    void SetAnswersAtOnce(bool bAtOnce);
     // Bytes the next read takes: all that are here, or on a busy line the
     // whole reports among them.
     qint64 GroupBytes() const;
@@ -72,6 +77,7 @@ private:
     bool m_bStreaming = false;
     bool m_bArrivedSinceDrain = false;
     bool m_bAnswerAwaited = false;
+    bool m_bAnswersAtOnce = false;
     // A stream paused on part of a report, whose rest may yet come.
     bool m_bStreamRemainder = false;
 };

@@ -35,6 +35,7 @@ void CSerialLink::Attach()
     m_pGrouping = std::make_unique<CReplyGrouping>(*m_pPort);
     m_pGrouping->SetLine(m_settings);
     m_pGrouping->SetBufferBytes(m_nInBufferSize);
+    m_pGrouping->SetAnswersAtOnce(m_bAnswersAtOnce);
     connect(m_pGrouping.get(), &CReplyGrouping::GroupReady, this, &CSerialLink::TakeGroup);
     const CLinkPort* pSystemPort = m_pSystemPort.get();
     connect(m_pSystemPort.get(), &CLinkPort::Failed, this,
@@ -218,6 +219,13 @@ void CSerialLink::SetInputMode(long nMode)
     // Both modes deliver the bytes as they came; only the value is checked.
     if (nMode != 0 && nMode != 1)
         throw CommError(InputModeText(nMode));
+}
+
+void CSerialLink::SetAnswersAtOnce(bool bAtOnce)
+{
+    m_bAnswersAtOnce = bAtOnce;
+    if (m_pGrouping)
+        m_pGrouping->SetAnswersAtOnce(bAtOnce);
 }
 
 void CSerialLink::SetAdapterLatency(std::optional<int> nMsecs)

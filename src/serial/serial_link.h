@@ -55,6 +55,9 @@ public:
     // frame afterwards) and writes its bytes in one write.
     void SendFrame(QString& strFrame);
 
+    // Whole answers to a frame make events as they arrive; see CReplyGrouping.
+    void SetAnswersAtOnce(bool bAtOnce);
+
     // A device in this process that strLocation opens in place of a serial
     // port: the virtual board where the system has no pseudo-terminals. The
     // device must outlive the link's use of it.
@@ -111,4 +114,5 @@ private:
     QString m_strVanishedText;
     bool m_bClosePending = false;
     std::optional<int> m_nAdapterLatencyMsecs;
+    bool m_bAnswersAtOnce = false;
 };

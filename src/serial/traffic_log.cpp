@@ -18,7 +18,9 @@ namespace {
 // never waits (a test's polling, a busy stretch) has them written by then.
 constexpr int kLongestHoldMsecs = 100;
 
-const char* ResultName(WatchResult result)
+} // namespace
+
+const char* WatchResultName(WatchResult result)
 {
     switch (result) {
     case WatchResult::Ack:
@@ -34,6 +36,8 @@ const char* ResultName(WatchResult result)
     }
     return "send_failed";
 }
+
+namespace {
 
 const char* ChangeName(PortChange change)
 {
@@ -180,7 +184,7 @@ void CTrafficLog::Verdict(const QString& strFrame, int nRetry, WatchResult resul
     m_pending += ",\"event\":\"verdict\"";
     AppendFrameFields(m_pending, DecodeFrame(strFrame));
     AppendNumber(m_pending, "retry", nRetry);
-    AppendText(m_pending, "result", QLatin1String(ResultName(result)));
+    AppendText(m_pending, "result", QLatin1String(WatchResultName(result)));
     if (!strFrame.isEmpty())
         AppendText(m_pending, "frame", strFrame);
     if (!strError.isEmpty())

@@ -14,6 +14,9 @@ class QTimer;
 // How one exchange of a watch (a frame and its resends) ended.
 enum class WatchResult { Ack, Refused, GaveUp, Stopped, SendFailed };
 
+// Its name in the log: ack, refused, gave_up, stopped, send_failed.
+const char* WatchResultName(WatchResult result);
+
 // What happened to the port.
 enum class PortChange { Opened, Closed, Vanished, Error };
 

@@ -1,17 +1,24 @@
 #include "server/scpi_client.h"
 
-#include "scpi/error_queue.h"
+#include "scpi/client_status.h"
 
 #include <QTcpSocket>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
 
-// Room for a message, a carriage return and the newline.
-constexpr qsizetype kMostLineBytes = CScpiClient::kMostMessageBytes + 2;
+// What one look at the socket takes at most: a few messages' worth, as each
+// look copies it.
+constexpr qint64 kChunkBytes = 512;
 // What Qt takes from the system for one client before the client is read.
-constexpr qint64 kReadBufferBytes = 4 * kMostLineBytes;
+constexpr qint64 kReadBufferBytes = 4 * (CScpiClient::kMostMessageBytes + 2);
+
+bool IsMessageEnd(char c)
+{
+    return c == '\n' || c == '\r';
+}
 
 } // namespace
 
@@ -20,7 +27,7 @@ CScpiClient::CScpiClient(QTcpSocket* pSocket, int nNumber, QObject* pParent)
     , m_pSocket(pSocket)
     , m_nNumber(nNumber)
     , m_strPeer(QStringLiteral("%1:%2").arg(pSocket->peerAddress().toString()).arg(pSocket->peerPort()))
-    , m_pErrors(std::make_shared<CErrorQueue>())
+    , m_pStatus(std::make_shared<CClientStatus>(nNumber))
 {
     m_pSocket->setParent(this);
     m_pSocket->setReadBufferSize(kReadBufferBytes);
@@ -44,9 +51,9 @@ QString CScpiClient::PeerText() const
     return m_strPeer;
 }
 
-std::shared_ptr<CErrorQueue> CScpiClient::Errors() const
+std::shared_ptr<CClientStatus> CScpiClient::Status() const
 {
-    return m_pErrors;
+    return m_pStatus;
 }
 
 void CScpiClient::Answer(const QString& strResponse)
@@ -70,37 +77,35 @@ bool CScpiClient::IsReadable() const
 
 void CScpiClient::ReadMessages()
 {
-    // Read into one buffer, so that a flood of bytes allocates nothing.
-    char buffer[kMostLineBytes + 1];
+    // Read into one buffer, so that a flood of bytes allocates nothing; a
+    // message is taken off the socket only up to its end, so that the rest
+    // waits there while the client may not be read.
+    char buffer[kChunkBytes];
     while (IsReadable() && m_pSocket->bytesAvailable() > 0) {
-        const qint64 nRead = m_pSocket->readLine(buffer, sizeof buffer - m_line.size());
-        if (nRead <= 0)
+        const qint64 nPeeked = m_pSocket->peek(buffer, sizeof buffer);
+        if (nPeeked <= 0)
             break;
-        const bool bEnded = buffer[nRead - 1] == '\n';
-        if (m_bDiscarding) {
-            m_bDiscarding = !bEnded;
+        if (std::exchange(m_bAfterReturn, false) && buffer[0] == '\n') {
+            m_pSocket->skip(1);
             continue;
         }
-        m_line.append(buffer, nRead);
-        if (bEnded) {
-            TakeLine(std::exchange(m_line, QByteArray()));
-        } else if (m_line.size() >= kMostLineBytes) {
+        const char* const pEnd = std::find_if(buffer, buffer + nPeeked, IsMessageEnd);
+        const bool bEnded = pEnd < buffer + nPeeked;
+        const qint64 nText = pEnd - buffer;
+        m_pSocket->skip(bEnded ? nText + 1 : nText);
+        if (!m_bDiscarding && m_line.size() + nText > kMostMessageBytes) {
             m_line.clear();
             m_bDiscarding = true;
             Queue(QByteArray(), true);
         }
+        if (!m_bDiscarding)
+            m_line.append(buffer, nText);
+        if (!bEnded)
+            continue;
+        m_bAfterReturn = *pEnd == '\r';
+        if (!std::exchange(m_bDiscarding, false))
+            Queue(std::exchange(m_line, QByteArray()), false);
     }
-}
-
-void CScpiClient::TakeLine(QByteArray line)
-{
-    line.chop(1);
-    if (line.endsWith('\r'))
-        line.chop(1);
-    if (line.size() > kMostMessageBytes)
-        Queue(QByteArray(), true);
-    else
-        Queue(line, false);
 }
 
 void CScpiClient::Queue(const QByteArray& message, bool bTooLong)

@@ -6,12 +6,13 @@
 
 #include <memory>
 
-class CErrorQueue;
+class CClientStatus;
 class QTcpSocket;
 
 // One connection to the SCPI server: cuts what arrives into messages, one a
-// line, and writes the answers back. Its error queue is shared, so that a
-// message still running when the client leaves has somewhere to put errors.
+// line ended by a newline, a carriage return or both, and writes the answers
+// back. Its status is shared, so that a message still running when the
+// client leaves has somewhere to put errors.
 class CScpiClient : public QObject {
     Q_OBJECT
 
@@ -31,7 +32,7 @@ public:
 
     int Number() const;
     QString PeerText() const;
-    std::shared_ptr<CErrorQueue> Errors() const;
+    std::shared_ptr<CClientStatus> Status() const;
 
     // Writes a message's answer as one line.
     void Answer(const QString& strResponse);
@@ -46,14 +47,16 @@ Q_SIGNALS:
 private:
     bool IsReadable() const;
     void ReadMessages();
-    void TakeLine(QByteArray line);
     void Queue(const QByteArray& message, bool bTooLong);
 
     QTcpSocket* m_pSocket;
     int m_nNumber;
     QString m_strPeer;
-    std::shared_ptr<CErrorQueue> m_pErrors;
+    std::shared_ptr<CClientStatus> m_pStatus;
     QByteArray m_line;
     bool m_bDiscarding = false;
+    // A carriage return ended the last message: a newline right after it
+    // belongs to the same end.
+    bool m_bAfterReturn = false;
     int m_nWaiting = 0;
 };

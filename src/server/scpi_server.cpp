@@ -1,6 +1,6 @@
 #include "server/scpi_server.h"
 
-#include "scpi/error_queue.h"
+#include "scpi/client_status.h"
 #include "scpi/instrument_state.h"
 #include "scpi/message_run.h"
 #include "serial/board_exchange.h"
@@ -10,6 +10,7 @@
 
 #include <QTcpSocket>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -57,6 +58,7 @@ CScpiServer::CScpiServer(CInstrumentState& state, CSerialLink& link)
 {
     connect(&m_server, &QTcpServer::newConnection, this, &CScpiServer::OnNewConnection);
     connect(&m_link, &CSerialLink::replyReceived, this, [this](const QByteArray& bytes) { m_state.ReportReceived(bytes); });
+    connect(&m_state.Sweep(), &CSweepTracker::singleSweepDone, this, &CScpiServer::OnSingleSweepDone);
     connect(&m_link, &CSerialLink::portFailed, this, [this](const QString& strWhy) {
         Q_EMIT logLine(QStringLiteral("port failure: %1").arg(strWhy));
         if (m_pExchange) {
@@ -109,11 +111,14 @@ void CScpiServer::OnNewConnection()
             continue;
         }
         auto* pClient = new CScpiClient(pSocket, m_nNextClient++, this);
+        // A sweep that started before the client came is no news to it.
+        pClient->Status()->Clear(m_state.Sweep());
         m_clients.append(pClient);
         Q_EMIT logLine(QStringLiteral("client %1 connected from %2").arg(pClient->Number()).arg(pClient->PeerText()));
         connect(pClient, &CScpiClient::MessageReceived, this, &CScpiServer::OnMessage);
         connect(pClient, &CScpiClient::Left, this, [this](CScpiClient* pLeaving) {
             m_clients.removeOne(pLeaving);
+            m_state.ReleaseLock(pLeaving->Number());
             Q_EMIT logLine(QStringLiteral("client %1 left").arg(pLeaving->Number()));
             pLeaving->deleteLater();
         });
@@ -122,7 +127,7 @@ void CScpiServer::OnNewConnection()
 
 void CScpiServer::OnMessage(CScpiClient* pClient, const QByteArray& message, bool bTooLong)
 {
-    m_queue.append({pClient, pClient->Number(), pClient->Errors(), message, bTooLong});
+    m_queue.append({pClient, pClient->Number(), pClient->Status(), message, bTooLong});
     RunQueue();
 }
 
@@ -134,27 +139,71 @@ void CScpiServer::RunQueue()
         return;
     m_bRunningQueue = true;
     while (!m_pExchange) {
-        if (!m_pRun) {
-            if (m_queue.isEmpty())
+        if (!m_boardTurns.empty()) {
+            // Frames queue behind a wait for the sweep.
+            if (!m_sweepWaits.empty())
                 break;
-            m_current = m_queue.takeFirst();
-            if (m_current->bTooLong) {
-                m_current->pErrors->Push(kTooMuchData);
-                EndMessage();
-                continue;
-            }
-            m_pRun = std::make_unique<CMessageRun>(m_current->text, m_state, *m_current->pErrors);
+            StartExchange();
+            continue;
         }
-        if (const std::optional<BoardRequest> request = m_pRun->Next())
-            StartExchange(*request);
-        else
-            EndMessage();
+        // A client's messages keep their order: one that waits holds its next.
+        const auto it = std::find_if(m_queue.begin(), m_queue.end(),
+                                     [this](const Message& message) { return !IsWaitingForSweep(message.nClient); });
+        if (it == m_queue.end())
+            break;
+        auto pRun = std::make_unique<Run>();
+        pRun->message = *it;
+        m_queue.erase(it);
+        if (pRun->message.bTooLong) {
+            pRun->message.pStatus->Errors().Push(kTooMuchData);
+            EndMessage(*pRun);
+            continue;
+        }
+        m_state.SetPortOpen(m_link.GetPortOpen());
+        pRun->pRun = std::make_unique<CMessageRun>(pRun->message.text, m_state, *pRun->message.pStatus);
+        Advance(std::move(pRun), m_boardTurns.size());
     }
     m_bRunningQueue = false;
 }
 
-void CScpiServer::StartExchange(const BoardRequest& request)
+bool CScpiServer::IsWaitingForSweep(int nClient) const
 {
+    return std::any_of(m_sweepWaits.cbegin(), m_sweepWaits.cend(),
+                       [nClient](const std::unique_ptr<Run>& pRun) { return pRun->message.nClient == nClient; });
+}
+
+void CScpiServer::Advance(std::unique_ptr<Run> pRun, std::size_t nTurn)
+{
+    switch (pRun->pRun->Next()) {
+    case CMessageRun::Step::Ended:
+        EndMessage(*pRun);
+        break;
+    case CMessageRun::Step::AwaitsBoard:
+        m_boardTurns.insert(m_boardTurns.begin() + static_cast<std::ptrdiff_t>(nTurn), std::move(pRun));
+        break;
+    case CMessageRun::Step::AwaitsSweep:
+        m_sweepWaits.push_back(std::move(pRun));
+        break;
+    }
+}
+
+// The waits go on in the order they began, their frames ahead of the ones
+// that queued behind them.
+void CScpiServer::OnSingleSweepDone()
+{
+    std::vector<std::unique_ptr<Run>> waits = std::exchange(m_sweepWaits, {});
+    std::size_t nTurn = 0;
+    for (std::unique_ptr<Run>& pRun : waits) {
+        const std::size_t nTurnsBefore = m_boardTurns.size();
+        Advance(std::move(pRun), nTurn);
+        nTurn += m_boardTurns.size() - nTurnsBefore;
+    }
+    RunQueue();
+}
+
+void CScpiServer::StartExchange()
+{
+    const BoardRequest& request = m_boardTurns.front()->pRun->Request();
     m_exchangeKind = request.kind;
     m_strPortFailure.clear();
     m_pExchange = new CBoardExchange(m_link, ServerWatchPolicy(request.kind), request.compose, this);
@@ -167,27 +216,31 @@ void CScpiServer::OnExchangeFinished()
     const bool bPortFailed = !m_strPortFailure.isEmpty();
     const BoardOutcome outcome = OutcomeOf(*m_pExchange, bPortFailed);
     const int nFrames = m_pExchange->FramesSent();
+    std::unique_ptr<Run> pRun = std::move(m_boardTurns.front());
+    m_boardTurns.pop_front();
     Q_EMIT logLine(QStringLiteral("client %1 %2 %3 resends %4 %5")
-                       .arg(m_current->nClient)
+                       .arg(pRun->message.nClient)
                        .arg(QLatin1String(FrameKindName(m_exchangeKind)))
                        .arg(m_pExchange->LastFrame().isEmpty() ? QStringLiteral("-") : m_pExchange->LastFrame())
                        .arg(nFrames > 0 ? nFrames - 1 : 0)
                        .arg(OutcomeText(outcome, bPortFailed ? m_strPortFailure : m_pExchange->ErrorText())));
     // finished is emitted from inside the exchange.
     std::exchange(m_pExchange, nullptr)->deleteLater();
-    m_pRun->Answered(outcome);
+    // The answer can end a sweep that others wait for; no other message may
+    // start before this one has gone on.
+    const bool bWasRunningQueue = std::exchange(m_bRunningQueue, true);
+    pRun->pRun->Answered(outcome);
+    Advance(std::move(pRun), 0);
+    m_bRunningQueue = bWasRunningQueue;
     RunQueue();
 }
 
-void CScpiServer::EndMessage()
+void CScpiServer::EndMessage(Run& run)
 {
-    const QString strResponse = m_pRun ? m_pRun->Response() : QString();
-    m_pRun.reset();
-    // The message keeps the client's error queue alive to here.
-    const Message message = *std::exchange(m_current, std::nullopt);
-    if (!message.pClient)
+    const QString strResponse = run.pRun ? run.pRun->Response() : QString();
+    if (!run.message.pClient)
         return;
     if (!strResponse.isEmpty())
-        message.pClient->Answer(strResponse);
-    message.pClient->MessageDone();
+        run.message.pClient->Answer(strResponse);
+    run.message.pClient->MessageDone();
 }

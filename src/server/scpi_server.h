@@ -11,11 +11,12 @@
 #include <QString>
 #include <QTcpServer>
 
+#include <deque>
 #include <memory>
-#include <optional>
+#include <vector>
 
 class CBoardExchange;
-class CErrorQueue;
+class CClientStatus;
 class CInstrumentState;
 class CMessageRun;
 class CScpiClient;
@@ -24,7 +25,9 @@ class CSerialLink;
 // SCPI over raw TCP, one message a line. Every client's messages go into one
 // queue and run one at a time in the order they arrived; a message that needs
 // the board holds the others back until its frame is answered, so frames
-// never interleave on the port.
+// never interleave on the port. A message that waits for a single sweep to
+// end (*OPC?, *WAI) holds back only its own client and every frame: other
+// clients' messages run meanwhile up to their first frame.
 class CScpiServer : public QObject {
     Q_OBJECT
 
@@ -51,24 +54,38 @@ private:
     struct Message {
         QPointer<CScpiClient> pClient;
         int nClient = 0;
-        std::shared_ptr<CErrorQueue> pErrors;
+        // Keeps the client's status alive for a message that outlasts it.
+        std::shared_ptr<CClientStatus> pStatus;
         QByteArray text;
         bool bTooLong = false;
+    };
+    // A message under way.
+    struct Run {
+        Message message;
+        std::unique_ptr<CMessageRun> pRun;
     };
 
     void OnNewConnection();
     void OnMessage(CScpiClient* pClient, const QByteArray& message, bool bTooLong);
     void RunQueue();
-    void StartExchange(const BoardRequest& request);
+    bool IsWaitingForSweep(int nClient) const;
+    // Runs the message on to its next stop; a frame it needs takes its turn
+    // at nTurn among those waiting for the board.
+    void Advance(std::unique_ptr<Run> pRun, std::size_t nTurn);
+    void OnSingleSweepDone();
+    void StartExchange();
     void OnExchangeFinished();
-    void EndMessage();
+    void EndMessage(Run& run);
 
     CInstrumentState& m_state;
     CSerialLink& m_link;
     QTcpServer m_server;
     QList<Message> m_queue;
-    std::optional<Message> m_current;
-    std::unique_ptr<CMessageRun> m_pRun;
+    // Messages whose next frame waits for the board, the first one's frame
+    // in the running exchange when there is one.
+    std::deque<std::unique_ptr<Run>> m_boardTurns;
+    // Messages held by *OPC? or *WAI until the single sweep stops running.
+    std::vector<std::unique_ptr<Run>> m_sweepWaits;
     CBoardExchange* m_pExchange = nullptr;
     FrameKind m_exchangeKind = FrameKind::Point;
     // Why the port failed under the running exchange.

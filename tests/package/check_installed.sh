@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Checks an installed tree, from `cmake --install --prefix` or an unpacked
 # package's usr/: exactly the programs, their desktop files, compressed manual
-# pages and Debian changelog are there, the programs start without a display
-# and name VERSION, and each manual page covers every option its program's
-# --help lists.
+# pages, Debian changelog and the PyMeasure driver are there, the programs
+# start without a display and name VERSION, each manual page covers every
+# option its program's --help lists, and the driver is Python that Debian's
+# python3 finds once the tree is /usr.
 #   check_installed.sh PREFIX VERSION
 set -euo pipefail
 prefix=$1
@@ -16,7 +17,8 @@ fail() {
     failures=$((failures + 1))
 }
 
-expected=(share/applications/vevevar-azevora.desktop share/doc/vevevar-azevora/changelog.Debian.gz)
+driver=lib/python3/dist-packages/vevevar_azevora.py
+expected=(share/applications/vevevar-azevora.desktop share/doc/vevevar-azevora/changelog.Debian.gz "$driver")
 for program in "${programs[@]}"; do
     expected+=("bin/$program" "share/man/man1/$program.1.gz")
 done
@@ -85,6 +87,13 @@ if [ -f "$desktop" ]; then
     else
         echo "desktop-file-validate is not installed; the desktop file was not validated"
     fi
+fi
+
+if [ -f "$prefix/$driver" ] && command -v python3 >/dev/null; then
+    python3 -c 'import ast, sys; ast.parse(open(sys.argv[1]).read())' "$prefix/$driver" ||
+        fail "the PyMeasure driver is not valid Python"
+    /usr/bin/python3 -c 'import sys; sys.exit("/usr/lib/python3/dist-packages" not in sys.path)' ||
+        fail "python3 does not look for modules in /usr/lib/python3/dist-packages"
 fi
 
 if [ "$failures" -gt 0 ]; then

@@ -25,6 +25,8 @@ int main(int argc, char* argv[])
         return 1;
     }
     board.SetReportInterval(50);
+    // The picture shows a sweep under way, whatever its time interval.
+    board.SetStepsPerReport(1);
     CDriversControlDlg window(ListCommandLinePorts({&board, QString()}));
     window.show();
     if (!QTest::qWaitForWindowExposed(&window))

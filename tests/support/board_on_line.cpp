@@ -6,6 +6,8 @@ void BoardOnLineTest::OpenBoardAndClient()
 {
     QVERIFY(m_linkDir.isValid());
     m_pBoard = std::make_unique<CVirtualBoard>();
+    // One step a report, whatever a sweep's time per step: the tests watch each step.
+    m_pBoard->SetStepsPerReport(1);
     QVERIFY2(m_pBoard->Open(LinkPath()), qPrintable(m_pBoard->ErrorText()));
     QVERIFY(m_client.Open(m_pBoard->PortName()));
 }

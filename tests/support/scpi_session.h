@@ -1,7 +1,7 @@
 #pragma once
 
 #include "scpi/board_request.h"
-#include "scpi/error_queue.h"
+#include "scpi/client_status.h"
 #include "scpi/instrument_state.h"
 
 #include <QByteArray>
@@ -15,15 +15,25 @@ struct MessageResult {
     // Each frame as its first transmission goes on the wire, CRC included.
     QStringList frames;
     QList<FrameKind> kinds;
+    // How often the message waited for a single sweep to end.
+    int nSweepWaits = 0;
 };
 
 // One client of a shared state, as the server runs it.
 class CScpiSession {
 public:
+    explicit CScpiSession(CInstrumentState& shared, int nClient = 1);
+    CScpiSession();
+
+    // A wait for a single sweep lasts until the sweep stops running.
     MessageResult Run(const QByteArray& message, BoardOutcome outcome = BoardOutcome::Acknowledged);
     // The codes in the client's queue, oldest first; empties it.
     QList<int> TakeErrorCodes();
 
-    CInstrumentState state;
-    CErrorQueue errors;
+private:
+    CInstrumentState m_ownState;
+
+public:
+    CInstrumentState& state;
+    CClientStatus client;
 };

@@ -12,6 +12,9 @@ WindowOnBoard::WindowOnBoard()
 {
     if (!m_pBoard->Open(m_linkDir.filePath(QStringLiteral("ttyVB0"))))
         qFatal("virtual board: %s", qPrintable(m_pBoard->ErrorText()));
+    // One step a report, whatever the page's time interval: the tests watch
+    // the reports of a sweep that lasts.
+    m_pBoard->SetStepsPerReport(1);
     g_msComm.Ports().ClearPreferred();
     g_msComm.Ports().AddPreferred(m_pBoard->PortName(), QStringLiteral("virtual board"));
     SetMessageBoxHook([this](const QString& strText) {

@@ -42,6 +42,6 @@ private:
     QString m_strCommand;
     bool m_bSendDone = false;
     bool m_bSendRetrying = false;
-    // The acknowledgement watch; declared after the counters it works on.
+    // The acknowledgement watch.
     CResendWatch m_watchSend;
 };

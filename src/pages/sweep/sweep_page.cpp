@@ -114,6 +114,18 @@ bool CSweepPage::IsWatchRunning(int nIDEvent) const
     return WatchFor(nIDEvent).IsRunning();
 }
 
+bool CSweepPage::IsWatchDone(int nIDEvent) const
+{
+    switch (nIDEvent) {
+    case kPauseWatch:
+        return m_bPauseDone;
+    case kContinueWatch:
+        return m_bContinueDone;
+    default:
+        return m_bScanDone;
+    }
+}
+
 const CResendWatch& CSweepPage::WatchFor(int nIDEvent) const
 {
     switch (nIDEvent) {

@@ -34,6 +34,8 @@ public:
     void OnChangeTimeInterval();
 
     bool IsWatchRunning(int nIDEvent) const;
+    // The watch's last frame was acknowledged, or its resends are spent.
+    bool IsWatchDone(int nIDEvent) const;
 
 private:
     void OnInitDialog();
@@ -78,7 +80,7 @@ private:
     float m_fCurrentFreq = 0.0f;
     QString m_strTimeInterval = QStringLiteral("5");
     int m_bCircular = 0;
-    // One watch per kind of frame; declared after the counters they work on.
+    // One watch per kind of frame.
     CResendWatch m_watchScan;
     CResendWatch m_watchPause;
     CResendWatch m_watchContinue;

@@ -5,14 +5,11 @@ vevevar-cli --simulate serve as it would any signal generator.
 Usage: test_pyvisa.py VEVEVAR_CLI
 Exits 77 (skipped) when PyVISA or its backend is missing.
 """
-import os
-import re
-import signal
-import subprocess
 import sys
-import tempfile
 import time
 import unittest
+
+from served_board import WAIT_SECONDS, ServedBoard, wait_for
 
 try:
     import pyvisa
@@ -22,55 +19,22 @@ except ImportError as error:
     sys.exit(77)
 
 CLI = None
-# Far beyond what a run needs, so a slow sanitizer build never trips it.
-WAIT_SECONDS = 30
-
-
-def wait_for(condition, what):
-    deadline = time.monotonic() + WAIT_SECONDS
-    while time.monotonic() < deadline:
-        value = condition()
-        if value:
-            return value
-        time.sleep(0.05)
-    raise AssertionError(f"no {what} within {WAIT_SECONDS} s")
 
 
 class PyVisaClient(unittest.TestCase):
     def setUp(self):
-        self.logs = tempfile.TemporaryDirectory()
-        self.out_path = os.path.join(self.logs.name, "out")
-        self.err_path = os.path.join(self.logs.name, "err")
-        with open(self.out_path, "wb") as out, open(self.err_path, "wb") as err:
-            self.server = subprocess.Popen(
-                [CLI, "--simulate", "serve", "--listen", "127.0.0.1:0"], stdout=out, stderr=err)
-        port = wait_for(lambda: re.search(r"listening on 127\.0\.0\.1:(\d+)\n", self.read(self.out_path)),
-                        "listening line")
+        self.board = ServedBoard(CLI)
         self.rm = pyvisa.ResourceManager("@py")
-        self.inst = self.rm.open_resource(f"TCPIP::127.0.0.1::{port.group(1)}::SOCKET",
-                                          read_termination="\n", write_termination="\n",
+        self.inst = self.rm.open_resource(self.board.resource, read_termination="\n", write_termination="\n",
                                           timeout=WAIT_SECONDS * 1000)
 
     def tearDown(self):
         self.inst.close()
         self.rm.close()
-        self.server.send_signal(signal.SIGTERM)
-        try:
-            code = self.server.wait(WAIT_SECONDS)
-        except subprocess.TimeoutExpired:
-            self.server.kill()
-            raise
-        finally:
-            self.logs.cleanup()
-        self.assertEqual(code, 0)
-
-    @staticmethod
-    def read(path):
-        with open(path, encoding="utf-8") as log:
-            return log.read()
+        self.assertEqual(self.board.stop(), 0)
 
     def board_frames(self):
-        return re.findall(r"board received (\S+)", self.read(self.err_path))
+        return self.board.frames()
 
     def test_identity(self):
         self.assertRegex(self.inst.query("*IDN?"), r"^Vevevar,Azevora,0,\d+\.\d+\.\d+$")
@@ -79,6 +43,7 @@ class PyVisaClient(unittest.TestCase):
         self.inst.write("FREQ:MODE CW")
         self.inst.write("VOLT 1")
         self.inst.write("FREQ 123.456 MHZ")
+        self.inst.write("OUTP ON")
         self.assertEqual(self.inst.query("SYST:ERR?"), '0,"No error"')
         self.assertEqual(float(self.inst.query("FREQ?")), 123.456e6)
         # 1 V and 123.456 MHz as the board's words: 0FD7 and 1F9AD000.
@@ -102,6 +67,20 @@ class PyVisaClient(unittest.TestCase):
         self.assertEqual(self.inst.query("SYST:ERR?"), '0,"No error"')
         self.assertEqual(float(self.inst.query("FREQ?")), 100e6)
         self.assertEqual(len(self.board_frames()), frames)
+
+    def test_status_model(self):
+        # Every mandatory common query answers, rather than leaving PyVISA
+        # to wait out its timeout.
+        self.assertEqual(self.inst.query("*RST;*ESE?;*SRE?;*TST?;*STB?"), "0;0;0;0")
+        self.assertEqual(self.inst.query("FOO;*STB?"), "4")
+        self.assertEqual(self.inst.query("*ESE 32;*STB?;*ESR?;*STB?"), "36;32;4")
+        self.assertEqual(self.inst.query("*CLS;*STB?;:STAT:OPER:ENAB 8;:SYST:ERR:COUN?"), "0;0")
+        # A single sweep of two 0.4 s steps: *OPC? answers once it is over.
+        self.inst.write("FREQ:MODE SWE;STAR 100 MHZ;STOP 350 MHZ;:SWE:STEP 125 MHZ;DWEL 0.4 s")
+        started = time.monotonic()
+        self.assertEqual(self.inst.query("INIT;*STB?;:STAT:OPER:COND?;*OPC?;:STAT:OPER:COND?"), "128;8;1;0")
+        self.assertGreaterEqual(time.monotonic() - started, 0.8)
+        self.assertEqual(self.inst.query("STAT:OPER?;*STB?;:SYST:ERR:ALL?"), '8;0;0,"No error"')
 
 
 if __name__ == "__main__":

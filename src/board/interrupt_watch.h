@@ -8,7 +8,8 @@ class QSocketNotifier;
 
 // Turns SIGINT and SIGTERM, or on Windows Ctrl+C and Ctrl+Break at the
 // console, into a signal on the event loop while it exists, so that an
-// interrupted monitor still prints its result. One at a time.
+// interrupted program still ends in order: the board closes its line, the
+// tool prints its result. One at a time.
 class CInterruptWatch : public QObject {
     Q_OBJECT
 

@@ -1,4 +1,4 @@
-#include "cli/interrupt_watch.h"
+#include "board/interrupt_watch.h"
 
 #include <QSocketNotifier>
 

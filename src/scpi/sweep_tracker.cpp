@@ -1,0 +1,79 @@
+#include "scpi/sweep_tracker.h"
+
+CSweepTracker::CSweepTracker()
+{
+    m_timerEnd.setSingleShot(true);
+    m_timerEnd.setTimerType(Qt::PreciseTimer);
+    connect(&m_timerEnd, &QTimer::timeout, this, [this] { Stop(Phase::Idle); });
+}
+
+void CSweepTracker::Started(const SweepPlan& plan)
+{
+    Stop(Phase::Idle);
+    m_plan = plan;
+    m_phase = Phase::Sweeping;
+    ++m_nStarts;
+    if (!plan.bCircular)
+        m_timerEnd.start(static_cast<int>(qMin<qint64>(plan.nDurationMsecs, std::numeric_limits<int>::max())));
+}
+
+void CSweepTracker::Paused()
+{
+    if (m_phase != Phase::Sweeping)
+        return;
+    m_nRemainingMsecs = m_timerEnd.isActive() ? qMax(0, m_timerEnd.remainingTime()) : 0;
+    Stop(Phase::Paused);
+}
+
+void CSweepTracker::Continued()
+{
+    if (m_phase != Phase::Paused)
+        return;
+    m_phase = Phase::Sweeping;
+    ++m_nStarts;
+    if (!m_plan.bCircular)
+        m_timerEnd.start(m_nRemainingMsecs);
+}
+
+void CSweepTracker::Ended()
+{
+    Stop(Phase::Idle);
+}
+
+void CSweepTracker::ReportReceived(quint32 dwWord)
+{
+    if (IsSingleSweepRunning() && dwWord >= m_plan.dwStopWord)
+        Stop(Phase::Idle);
+}
+
+bool CSweepTracker::IsSweeping() const
+{
+    return m_phase == Phase::Sweeping;
+}
+
+bool CSweepTracker::IsSingleSweepRunning() const
+{
+    return m_phase == Phase::Sweeping && !m_plan.bCircular;
+}
+
+int CSweepTracker::Starts() const
+{
+    return m_nStarts;
+}
+
+int CSweepTracker::SingleSweepsDone() const
+{
+    return m_nSingleSweepsDone;
+}
+
+void CSweepTracker::Stop(Phase phase)
+{
+    const bool bWasRunning = IsSingleSweepRunning();
+    m_timerEnd.stop();
+    if (m_phase != Phase::Idle)
+        m_phase = phase;
+    if (!bWasRunning)
+        return;
+    ++m_nSingleSweepsDone;
+    Q_EMIT singleSweepDone();
+}
