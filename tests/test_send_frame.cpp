@@ -5,6 +5,7 @@
 #include "support/golden_frames.h"
 
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 Q_DECLARE_METATYPE(BoardLineKind)
@@ -16,6 +17,9 @@ class TestSendFrame : public QObject {
     Q_OBJECT
 
 private:
+    // A pseudo-terminal sits behind a link here, so that after it vanishes it
+    // comes back under the same name, as a replugged adapter does.
+    QTemporaryDir m_linkDir;
     std::unique_ptr<CVirtualBoard> m_pBoard;
     std::unique_ptr<CSerialLink> m_pLink;
     QList<QByteArray> m_received;
@@ -32,7 +36,7 @@ private Q_SLOTS:
     {
         QFETCH_GLOBAL(BoardLineKind, lineKind);
         m_pBoard = std::make_unique<CVirtualBoard>(nullptr, lineKind);
-        QVERIFY(m_pBoard->Open());
+        QVERIFY2(m_pBoard->Open(m_linkDir.filePath(QStringLiteral("ttyVB0"))), qPrintable(m_pBoard->ErrorText()));
         m_pLink = std::make_unique<CSerialLink>();
         m_pLink->Ports().AddPreferred(m_pBoard->PortName(), m_pBoard->PortDescription());
         if (QIODevice* pClientEnd = m_pBoard->ClientEnd())
