@@ -11,8 +11,10 @@
 #include <cstdio>
 #include <memory>
 
+#ifdef Q_OS_UNIX
 namespace {
 
+// Windows always has one.
 bool HasDisplay()
 {
     return qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qEnvironmentVariableIsSet("DISPLAY")
@@ -20,6 +22,7 @@ bool HasDisplay()
 }
 
 } // namespace
+#endif
 
 int main(int argc, char* argv[])
 {

@@ -22,13 +22,17 @@ def wait_for(condition, what):
 
 
 class ServedBoard:
-    def __init__(self, cli):
+    """With a launcher such as ["wine"], cli is the Windows build run under
+    it, stopped with stop_signal."""
+
+    def __init__(self, cli, launcher=(), stop_signal=signal.SIGTERM):
+        self.stop_signal = stop_signal
         self.logs = tempfile.TemporaryDirectory()
         self.out_path = os.path.join(self.logs.name, "out")
         self.err_path = os.path.join(self.logs.name, "err")
         with open(self.out_path, "wb") as out, open(self.err_path, "wb") as err:
             self.server = subprocess.Popen(
-                [cli, "--simulate", "serve", "--listen", "127.0.0.1:0"], stdout=out, stderr=err)
+                [*launcher, cli, "--simulate", "serve", "--listen", "127.0.0.1:0"], stdout=out, stderr=err)
         self.port = int(wait_for(lambda: re.search(r"listening on 127\.0\.0\.1:(\d+)\n", self.read(self.out_path)),
                                  "listening line").group(1))
         self.resource = f"TCPIP::127.0.0.1::{self.port}::SOCKET"
@@ -43,8 +47,8 @@ class ServedBoard:
         return re.findall(r"board received (\S+)", self.read(self.err_path))
 
     def stop(self):
-        """Ends the server as SIGTERM does; returns its exit code."""
-        self.server.send_signal(signal.SIGTERM)
+        """Ends the server with its stop signal; returns its exit code."""
+        self.server.send_signal(self.stop_signal)
         try:
             return self.server.wait(WAIT_SECONDS)
         except subprocess.TimeoutExpired:

@@ -2,9 +2,12 @@
 """A client nobody here wrote: PyVISA with its pure-Python backend drives
 vevevar-cli --simulate serve as it would any signal generator.
 
-Usage: test_pyvisa.py VEVEVAR_CLI
+Usage: test_pyvisa.py [--wine] VEVEVAR_CLI
+With --wine, VEVEVAR_CLI is the Windows build, run under Wine and stopped with
+Ctrl+C: Wine hands SIGINT to a console program as Ctrl+C.
 Exits 77 (skipped) when PyVISA or its backend is missing.
 """
+import signal
 import sys
 import time
 import unittest
@@ -19,11 +22,13 @@ except ImportError as error:
     sys.exit(77)
 
 CLI = None
+LAUNCHER = ()
+STOP_SIGNAL = signal.SIGTERM
 
 
 class PyVisaClient(unittest.TestCase):
     def setUp(self):
-        self.board = ServedBoard(CLI)
+        self.board = ServedBoard(CLI, LAUNCHER, STOP_SIGNAL)
         self.rm = pyvisa.ResourceManager("@py")
         self.inst = self.rm.open_resource(self.board.resource, read_termination="\n", write_termination="\n",
                                           timeout=WAIT_SECONDS * 1000)
@@ -84,6 +89,9 @@ class PyVisaClient(unittest.TestCase):
 
 
 if __name__ == "__main__":
+    if len(sys.argv) > 1 and sys.argv[1] == "--wine":
+        sys.argv.pop(1)
+        LAUNCHER, STOP_SIGNAL = ("wine",), signal.SIGINT
     if len(sys.argv) < 2:
         sys.exit(__doc__)
     CLI = sys.argv.pop(1)
