@@ -295,7 +295,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("gapMs");
         QTest::addColumn<QString>("text");
         QTest::newRow("bytes back to back") << 0 << "4F 4B ";
-        QTest::newRow("bytes apart") << 60 << "4B ";
+        QTest::newRow("bytes apart: the first waits for the second") << 60 << "4F 4B ";
     }
     void replyWrittenByteByByteStaysWhole()
     {

@@ -1,3 +1,4 @@
+#include "scpi/client_status.h"
 #include "scpi/error_queue.h"
 #include "scpi/instrument_state.h"
 #include "scpi/message_run.h"
@@ -42,13 +43,16 @@ bool IsUpperHex(const QString& strText)
 }
 
 // Runs a line as the server does, answering the frames in turn.
-QString RunLine(const QByteArray& line, CInstrumentState& state, CErrorQueue& errors, int& nAnswer)
+QString RunLine(const QByteArray& line, CInstrumentState& state, CClientStatus& client, int& nAnswer)
 {
-    CMessageRun run(line, state, errors);
-    while (const std::optional<BoardRequest> request = run.Next()) {
+    const CErrorQueue& errors = client.Errors();
+    CMessageRun run(line, state, client);
+    // No time passes here: a wait for a sweep ends the message where it is.
+    for (CMessageRun::Step step = run.Next(); step == CMessageRun::Step::AwaitsBoard; step = run.Next()) {
+        const BoardRequest& request = run.Request();
         for (const int nRetry : {0, 6, 9}) {
-            const QString strFrame = request->compose(nRetry);
-            FUZZ_CHECK(strFrame.size() == ExpectedFrameDigits(request->kind));
+            const QString strFrame = request.compose(nRetry);
+            FUZZ_CHECK(strFrame.size() == ExpectedFrameDigits(request.kind));
             FUZZ_CHECK(IsUpperHex(strFrame));
         }
         run.Answered(kOutcomes[static_cast<std::size_t>(nAnswer++) % kOutcomes.size()]);
@@ -70,16 +74,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
 {
     const QByteArray input(reinterpret_cast<const char*>(pData), static_cast<qsizetype>(nSize));
     CInstrumentState state;
-    CErrorQueue errors;
+    CClientStatus client;
+    CErrorQueue& errors = client.Errors();
     int nAnswer = 0;
     state.ReportReceived(input.left(4));
     for (const QByteArray& line : input.split('\n'))
-        RunLine(line, state, errors, nAnswer);
+        RunLine(line, state, client, nAnswer);
 
     while (!errors.IsEmpty())
         FUZZ_CHECK(errors.TakeNext().startsWith(u'-'));
     const QByteArray settingsQuery = "FREQ?;VOLT?;FREQ:STAR?;STOP?;:SWE:STEP?;DWEL?;COUN?;:FREQ:MODE?;CURR?";
-    const QList<QString> answers = RunLine(settingsQuery, state, errors, nAnswer).split(u';');
+    const QList<QString> answers = RunLine(settingsQuery, state, client, nAnswer).split(u';');
     FUZZ_CHECK(answers.size() == 9 && errors.IsEmpty());
     const std::array<const char*, 8> headers = {
         ":FREQ ", ":VOLT ", ":FREQ:STAR ", ":FREQ:STOP ", ":SWE:STEP ", ":SWE:DWEL ", ":SWE:COUN ", ":FREQ:MODE "};
@@ -87,10 +92,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     for (std::size_t nSetting = 0; nSetting < headers.size(); ++nSetting)
         writeBack += headers[nSetting] + answers.at(static_cast<int>(nSetting)).toLatin1() + ';';
     writeBack.chop(1);
-    RunLine(writeBack, state, errors, nAnswer);
+    RunLine(writeBack, state, client, nAnswer);
     // Only the board's answers to the points FREQ and VOLT send may fail.
     while (!errors.IsEmpty())
         FUZZ_CHECK(errors.TakeNext().startsWith(QLatin1String("-24")));
-    FUZZ_CHECK(RunLine(settingsQuery, state, errors, nAnswer).split(u';') == answers);
+    FUZZ_CHECK(RunLine(settingsQuery, state, client, nAnswer).split(u';') == answers);
     return 0;
 }
