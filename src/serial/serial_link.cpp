@@ -59,6 +59,13 @@ void CSerialLink::Detach()
 
 void CSerialLink::AddDevicePort(const QString& strLocation, QIODevice& device)
 {
+    const auto existing = m_devicePorts.find(strLocation);
+    if (existing != m_devicePorts.end() && existing->second.get() == m_pPort) {
+        // The port open there goes with the device it stood for.
+        SetPortOpen(false);
+        m_pPort = m_pSystemPort.get();
+        m_pGrouping->SetPort(*m_pPort);
+    }
     auto pPort = std::make_unique<CDevicePort>(device);
     const CLinkPort* pDevicePort = pPort.get();
     connect(pPort.get(), &CLinkPort::Failed, this,
