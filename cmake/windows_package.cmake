@@ -2,11 +2,14 @@
 # one, as windeployqt would find them: the Qt DLLs that the programs link, the
 # platform plugin and the native style, and MinGW's runtime, which the Qt
 # DLLs need too.
+set(deployed_dlls)
 foreach(module Core Gui Widgets Network SerialPort)
     install(FILES $<TARGET_FILE:Qt6::${module}> DESTINATION .)
+    list(APPEND deployed_dlls Qt6${module}.dll)
 endforeach()
 install(FILES $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin> DESTINATION platforms)
 install(FILES $<TARGET_FILE:Qt6::QWindowsVistaStylePlugin> DESTINATION styles)
+list(APPEND deployed_dlls platforms/qwindows.dll styles/qwindowsvistastyle.dll)
 foreach(runtime libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
     execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${runtime}
                     OUTPUT_VARIABLE runtime_path OUTPUT_STRIP_TRAILING_WHITESPACE)
@@ -14,7 +17,17 @@ foreach(runtime libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
         message(FATAL_ERROR "The compiler does not know where ${runtime} is.")
     endif()
     install(FILES ${runtime_path} DESTINATION .)
+    list(APPEND deployed_dlls ${runtime})
 endforeach()
+# Stripping covers only the programs; the DLLs carry their symbols too, more
+# than half of their size.
+install(CODE "
+    if(CMAKE_INSTALL_DO_STRIP)
+        foreach(dll ${deployed_dlls})
+            execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-unneeded
+                                    \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/\${dll}\")
+        endforeach()
+    endif()")
 
 set(CPACK_GENERATOR ZIP NSIS)
 set(CPACK_PACKAGE_NAME vevevar-azevora)
