@@ -37,9 +37,14 @@ void CSerialLink::Attach()
     m_pGrouping->SetBufferBytes(m_nInBufferSize);
     m_pGrouping->SetAnswersAtOnce(m_bAnswersAtOnce);
     connect(m_pGrouping.get(), &CReplyGrouping::GroupReady, this, &CSerialLink::TakeGroup);
-    const CLinkPort* pSystemPort = m_pSystemPort.get();
-    connect(m_pSystemPort.get(), &CLinkPort::Failed, this,
-            [this, pSystemPort](QSerialPort::SerialPortError error) { OnPortError(pSystemPort, error); });
+    WatchFailures(*m_pSystemPort);
+}
+
+void CSerialLink::WatchFailures(const CLinkPort& port)
+{
+    const CLinkPort* pPort = &port;
+    connect(pPort, &CLinkPort::Failed, this,
+            [this, pPort](QSerialPort::SerialPortError error) { OnPortError(pPort, error); });
 }
 
 void CSerialLink::Detach()
@@ -67,9 +72,7 @@ void CSerialLink::AddDevicePort(const QString& strLocation, QIODevice& device)
         m_pGrouping->SetPort(*m_pPort);
     }
     auto pPort = std::make_unique<CDevicePort>(device);
-    const CLinkPort* pDevicePort = pPort.get();
-    connect(pPort.get(), &CLinkPort::Failed, this,
-            [this, pDevicePort](QSerialPort::SerialPortError error) { OnPortError(pDevicePort, error); });
+    WatchFailures(*pPort);
     m_devicePorts[strLocation] = std::move(pPort);
 }
 

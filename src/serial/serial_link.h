@@ -92,6 +92,8 @@ private:
     void ApplySettings();
     void TakeGroup();
     CLinkPort& PortFor(const QString& strLocation);
+    // Its faults reach OnPortError, told from the other ports' by its address.
+    void WatchFailures(const CLinkPort& port);
     void OnPortError(const CLinkPort* pPort, int nError);
     void CloseVanishedPort();
     QString PortLabel() const;

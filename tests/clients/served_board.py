@@ -11,14 +11,14 @@ import time
 WAIT_SECONDS = 30
 
 
-def wait_for(condition, what):
-    deadline = time.monotonic() + WAIT_SECONDS
+def wait_for(condition, what, seconds=WAIT_SECONDS):
+    deadline = time.monotonic() + seconds
     while time.monotonic() < deadline:
         value = condition()
         if value:
             return value
         time.sleep(0.05)
-    raise AssertionError(f"no {what} within {WAIT_SECONDS} s")
+    raise AssertionError(f"no {what} within {seconds} s")
 
 
 class ServedBoard:

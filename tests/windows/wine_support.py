@@ -8,9 +8,12 @@ import os
 import pty
 import re
 import subprocess
+import sys
 import threading
-import time
 import tty
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, "clients"))
+from served_board import wait_for  # noqa: E402  (the clients' folder, beside this one)
 
 # Far beyond what a run needs: Wine starts slowly on a busy machine.
 WAIT_SECONDS = 60
@@ -33,16 +36,6 @@ def windows_path(path):
     return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
-def wait_for(condition, what):
-    deadline = time.monotonic() + WAIT_SECONDS
-    while time.monotonic() < deadline:
-        value = condition()
-        if value:
-            return value
-        time.sleep(0.05)
-    raise AssertionError(f"no {what} within {WAIT_SECONDS} s")
-
-
 def run_windows(program, *args, env=None):
     """Runs a Windows program under Wine to its end: (exit code, stdout, stderr)."""
     done = subprocess.run(["wine", program, *args], capture_output=True, timeout=WAIT_SECONDS,
@@ -60,7 +53,7 @@ class LinuxBoard:
                                         stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
         self.reader = threading.Thread(target=self._read, daemon=True)
         self.reader.start()
-        wait_for(lambda: any(line.startswith("link ") for line in self.lines), "board link line")
+        wait_for(lambda: any(line.startswith("link ") for line in self.lines), "board link line", WAIT_SECONDS)
 
     def _read(self):
         for line in self.process.stdout:
