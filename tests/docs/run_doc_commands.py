@@ -7,7 +7,9 @@ Usage: run_doc_commands.py SOURCE_DIR BUILD_DIR
 
 Each line of a ```sh block is a command that must exit 0. One ending in "&"
 keeps running up to the next heading of level 1 or 2, and must still run then.
-A ```python block runs with python3. A comment right before a block changes it:
+A ```python block runs with python3; ```text and ```json show output. Any other
+block is listed as skipped, and one without a language fails. A comment right
+before a block changes it:
   <!-- run: until stopped -->  each command must still run after a while, then is ended
   <!-- run: skip: REASON -->   not run, and listed with its reason
 /dev/ttyUSB0 stands for a virtual board made afresh for the command.
@@ -22,6 +24,8 @@ import time
 
 FENCE = re.compile(r"^```(\w*)\s*$")
 MARKER = re.compile(r"^<!-- run: (until stopped|skip: (.+)) -->$")
+# Blocks that show what a command prints.
+OUTPUT = ("text", "json")
 DEVICE = "/dev/ttyUSB0"
 COMMAND_SECONDS = 120
 # A program that runs until stopped has this long to print its first line;
@@ -108,6 +112,8 @@ class Runner:
         return None if process.returncode == 0 else f"exited {process.returncode} before it was stopped"
 
     def report(self, where, command, problem, process_log=None):
+        if DEVICE in command:
+            command += "   (on a virtual board)"
         if problem is None:
             self.counts["ran"] += 1
             print(f"ran      {where}: {command}")
@@ -164,7 +170,14 @@ class Runner:
                 self.end_background()
                 continue
             where = name
+            if language in OUTPUT:
+                continue
+            if not language:
+                self.report(where, lines[0] if lines else "(empty block)", "a block without a language")
+                continue
             if language not in ("sh", "python"):
+                self.counts["skipped"] += 1
+                print(f"skipped  {where}: a {language} block\n         does not run here")
                 continue
             if marker and marker.group(2):
                 self.counts["skipped"] += 1
