@@ -28,9 +28,12 @@ MARKER = re.compile(r"^<!-- run: (until stopped|skip: (.+)) -->$")
 OUTPUT = ("text", "json")
 DEVICE = "/dev/ttyUSB0"
 COMMAND_SECONDS = 120
-# A program that runs until stopped has this long to print its first line;
-# a silent one (the window) must still run after it.
-READY_SECONDS = 5
+# One ended after a while gets this long to start; a silent one (the window)
+# must still run after it.
+WHILE_SECONDS = 5
+# One kept in the background, and a virtual board, get this long to print
+# their first line (or make their link) before the next command runs.
+READY_SECONDS = 30
 
 
 def blocks(path):
@@ -144,7 +147,7 @@ class Runner:
         shown = command
         command, board = self.with_board(command.rstrip().rstrip("&"))
         process_log = self.start(["bash", "-c", command], "long")
-        deadline = time.monotonic() + READY_SECONDS
+        deadline = time.monotonic() + (WHILE_SECONDS if until_stopped else READY_SECONDS)
         while process_log[0].poll() is None and time.monotonic() < deadline and os.path.getsize(process_log[1].name) == 0:
             time.sleep(0.05)
         entry = (where, shown, process_log, board)
