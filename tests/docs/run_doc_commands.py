@@ -7,7 +7,8 @@ Usage: run_doc_commands.py SOURCE_DIR BUILD_DIR
 
 Each line of a ```sh block is a command that must exit 0. One ending in "&"
 keeps running up to the next heading of level 1 or 2, and must still run then.
-A ```python block runs with python3; ```text and ```json show output. Any other
+A ```python block runs with python3 and PYTHONPATH=python, as the docs say for
+the driver there; ```text and ```json show output. Any other
 block is listed as skipped, and one without a language fails. A comment right
 before a block changes it:
   <!-- run: until stopped -->  each command must still run after a while, then is ended
