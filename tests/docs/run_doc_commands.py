@@ -29,9 +29,8 @@ MARKER = re.compile(r"^<!-- run: (until stopped|skip: (.+)) -->$")
 OUTPUT = ("text", "json")
 DEVICE = "/dev/ttyUSB0"
 COMMAND_SECONDS = 120
-# One ended after a while gets this long to start; a silent one (the window)
-# must still run after it.
-WHILE_SECONDS = 5
+# One that runs until stopped must still run (or have ended well) after this.
+WHILE_SECONDS = 3
 # One kept in the background, and a virtual board, get this long to print
 # their first line (or make their link) before the next command runs.
 READY_SECONDS = 30
@@ -55,6 +54,8 @@ def blocks(path):
             marker = MARKER.match(line)
         elif line.startswith("<!-- run:"):
             raise SystemExit(f"{path}:{number}: unknown marker {line}")
+        elif marker and line.strip():
+            raise SystemExit(f"{path}:{number}: a marker must come right before its block")
         elif re.match(r"^#{1,2} ", line):
             yield len(line) - len(line.lstrip("#")), None, None, None
 
@@ -80,11 +81,13 @@ class Runner:
                         PYTHONPATH=os.path.join(source, "python"))
         self.board_program = os.path.join(build, "src", "board", "vevevar-virtual-board")
         self.background = []
+        self.started = 0
         self.failures = 0
         self.counts = {"ran": 0, "skipped": 0}
 
     def start(self, argv, name):
-        log = open(os.path.join(self.scratch.name, f"{name}.log"), "w+b")
+        self.started += 1
+        log = open(os.path.join(self.scratch.name, f"{self.started}-{name}.log"), "w+b")
         process = subprocess.Popen(argv, cwd=self.work, env=self.env, stdout=log, stderr=subprocess.STDOUT,
                                    start_new_session=True)
         return process, log
@@ -148,14 +151,19 @@ class Runner:
         shown = command
         command, board = self.with_board(command.rstrip().rstrip("&"))
         process_log = self.start(["bash", "-c", command], "long")
-        deadline = time.monotonic() + (WHILE_SECONDS if until_stopped else READY_SECONDS)
-        while process_log[0].poll() is None and time.monotonic() < deadline and os.path.getsize(process_log[1].name) == 0:
-            time.sleep(0.05)
         entry = (where, shown, process_log, board)
         if until_stopped:
+            try:
+                process_log[0].wait(WHILE_SECONDS)
+            except subprocess.TimeoutExpired:
+                pass
             self.end(entry)
-        else:
-            self.background.append(entry)
+            return
+        deadline = time.monotonic() + READY_SECONDS
+        log_name = process_log[1].name
+        while process_log[0].poll() is None and time.monotonic() < deadline and os.path.getsize(log_name) == 0:
+            time.sleep(0.05)
+        self.background.append(entry)
 
     def end(self, entry):
         where, shown, process_log, board = entry
