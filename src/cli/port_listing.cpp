@@ -1,6 +1,7 @@
 #include "cli/port_listing.h"
 
 #include "cli/run_output.h"
+#include "serial/by_id_names.h"
 #include "serial/port_table.h"
 
 #include <QJsonDocument>
@@ -10,13 +11,13 @@
 
 #include <algorithm>
 
-QList<ListedPort> ListPorts(const QString& strByIdFolder)
+QList<ListedPort> ListPorts()
 {
     QList<QSerialPortInfo> devices = QSerialPortInfo::availablePorts();
     std::sort(devices.begin(), devices.end(), [](const QSerialPortInfo& a, const QSerialPortInfo& b) {
         return NaturalPortOrder(a.portName(), b.portName());
     });
-    const CByIdNames byId(strByIdFolder);
+    const CByIdNames byId;
     QList<ListedPort> ports;
     for (const QSerialPortInfo& info : devices) {
         ListedPort port;

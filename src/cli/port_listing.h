@@ -1,7 +1,5 @@
 #pragma once
 
-#include "serial/by_id_names.h"
-
 #include <QJsonArray>
 #include <QList>
 #include <QString>
@@ -21,7 +19,7 @@ struct ListedPort {
 };
 
 // The serial ports the system reports, in natural order of their devices.
-QList<ListedPort> ListPorts(const QString& strByIdFolder = QString::fromLatin1(kByIdFolder));
+QList<ListedPort> ListPorts();
 
 // One line: the name, then what is known of the port.
 QString PortLine(const ListedPort& port);
