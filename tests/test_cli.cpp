@@ -2,7 +2,10 @@
 #include "support/golden_frames.h"
 #include "support/sealed.h"
 
+#include "board/virtual_board.h"
+
 #include <QJsonArray>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -65,44 +68,43 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("frame");
         QTest::addColumn<QString>("notice");
+        const QStringList clamp{"--clamp"};
         QTest::newRow("point 1 V at 100 MHz") << PointArguments("1", "100") << kPoint1V100MhzFrame << QString();
         QTest::newRow("point 4 V at 400 MHz") << PointArguments("4", "400") << kPoint4V400MhzFrame << QString();
-        QTest::newRow("point 400.9 MHz passes") << PointArguments("0", "400.9") << kPoint0V400p9MhzFrame << QString();
-        QTest::newRow("point 4.5 V passes") << PointArguments("4.5", "10") << kPoint4p5V10MhzFrame << QString();
-        QTest::newRow("point frequency below range")
-            << PointArguments("0", "5") << kPoint0V10MhzFrame << "frequency 5 MHz is below 10 MHz; sending 10 MHz";
-        QTest::newRow("point frequency above range")
-            << PointArguments("4", "500") << kPoint4V400MhzFrame
+        QTest::newRow("point in exponent form") << PointArguments("+1e0", "1.0E2") << kPoint1V100MhzFrame << "";
+        QTest::newRow("point frequency below range, clamped") << PointArguments("0", "5") + clamp << kPoint0V10MhzFrame
+                                                             << "frequency 5 MHz is below 10 MHz; sending 10 MHz";
+        QTest::newRow("point frequency above range, clamped")
+            << PointArguments("4", "500") + clamp << kPoint4V400MhzFrame
             << "frequency 500 MHz is above 400 MHz; sending 400 MHz";
-        QTest::newRow("point amplitude below 0 V")
-            << PointArguments("-0.5", "10") << kPoint0V10MhzFrame << "amplitude -0.5 V is below 0 V; sending 0 V";
-        QTest::newRow("point amplitude above range")
-            << PointArguments("7", "400") << kPoint4V400MhzFrame << "amplitude 7 V is above 4 V; sending 4 V";
-        QTest::newRow("point trailing text ignored")
-            << PointArguments("1V", "100MHz") << kPoint1V100MhzFrame << QString();
+        QTest::newRow("point amplitude below 0 V, clamped")
+            << PointArguments("-0.5", "10") + clamp << kPoint0V10MhzFrame << "amplitude -0.5 V is below 0 V";
+        QTest::newRow("point amplitude above range, clamped") << PointArguments("4.5", "400") + clamp
+                                                             << kPoint4V400MhzFrame << "amplitude 4.5 V is above 4 V";
 
         QTest::newRow("sweep 100 to 300")
             << SweepArguments("100", "300", "1", "1953k", "5") << kSweep100To300MhzBy1953kFrame << QString();
-        QTest::newRow("sweep end below start")
-            << SweepArguments("300", "100", "1", "1953k", "5") << kSweep100To300MhzBy1953kFrame
+        QTest::newRow("sweep whole numbers in other forms")
+            << SweepArguments("100.000", "3e2", "1", "1953k", "5.0") << kSweep100To300MhzBy1953kFrame << QString();
+        QTest::newRow("sweep end below start, clamped")
+            << SweepArguments("300", "100", "1", "1953k", "5") + clamp << kSweep100To300MhzBy1953kFrame
             << "end 100 MHz is below start 300 MHz; sweeping from 100 to 300 MHz";
         QTest::newRow("sweep 10 to 400")
             << SweepArguments("10", "400", "1", "15k", "5") << kSweep10To400MhzBy15kFrame << QString();
-        QTest::newRow("sweep start below range") << SweepArguments("5", "400", "1", "15k", "5")
-                                                 << kSweep10To400MhzBy15kFrame
-                                                 << "start 5 MHz is below 10 MHz; sending 10 MHz";
-        QTest::newRow("sweep end above range") << SweepArguments("10", "500", "1", "15k", "5")
-                                               << kSweep10To400MhzBy15kFrame
-                                               << "end 500 MHz is above 400 MHz; sending 400 MHz";
-        QTest::newRow("sweep fraction dropped") << SweepArguments("100.9", "300", "1", "1953k", "5")
-                                                << kSweep100To300MhzBy1953kFrame
-                                                << "start \"100.9\" is read as 100 MHz";
-        QTest::newRow("sweep amplitude above 4 V")
-            << SweepArguments("100", "300", "5", "1953k", "5")
+        QTest::newRow("sweep start below range, clamped") << SweepArguments("5", "400", "1", "15k", "5") + clamp
+            << kSweep10To400MhzBy15kFrame << "start 5 MHz is below 10 MHz; sending 10 MHz";
+        QTest::newRow("sweep end above range, clamped") << SweepArguments("10", "500", "1", "15k", "5") + clamp
+            << kSweep10To400MhzBy15kFrame << "end 500 MHz is above 400 MHz; sending 400 MHz";
+        QTest::newRow("sweep amplitude above 4 V, clamped")
+            << SweepArguments("100", "300", "5", "1953k", "5") + clamp
             << Sealed("A55A5AA50003199999994CCCCCCC3FFE0700000005005AA5A55A") << "sending 4 V";
-        QTest::newRow("sweep amplitude below 0 V")
-            << SweepArguments("100", "300", "-1", "1953k", "5")
+        QTest::newRow("sweep amplitude below 0 V, clamped")
+            << SweepArguments("100", "300", "-1", "1953k", "5") + clamp
             << Sealed("A55A5AA50003199999994CCCCCCC00000700000005005AA5A55A") << "sending 0 V";
+        QTest::newRow("sweep interval above range, clamped")
+            << SweepArguments("100", "300", "1", "1953k", "99999999999") + clamp
+            << Sealed("A55A5AA50003199999994CCCCCCC0FFF077FFFFFFF005AA5A55A")
+            << "interval 99999999999 is above 2147483647; sending 2147483647";
         QTest::newRow("sweep circular, 125M, long interval")
             << SweepArguments("100", "300", "1", "125M", "50000000") + QStringList{"--circular"}
             << Sealed("A55A5AA50003199999994CCCCCCC0FFF0D02FAF080015AA5A55A") << QString();
@@ -160,7 +162,7 @@ private Q_SLOTS:
         QTest::newRow("sweep amplitude without a number")
             << SweepArguments("100", "300", "high", "1953k", "5") << "--amplitude needs a number";
         QTest::newRow("start without a number") << SweepArguments("abc", "300", "1", "1953k", "5")
-                                                << "--start needs a whole number of MHz from 10 to 400";
+                                                << "--start needs a whole number from 10 to 400 MHz";
         QTest::newRow("unknown step") << SweepArguments("100", "300", "1", "2000k", "5")
                                       << "--step must be one of 15k 30k 61k 122k 244k 488k 976k 1953k 3906k 7812k "
                                          "15.625M 31.25M 62.5M 125M";
@@ -180,13 +182,16 @@ private Q_SLOTS:
         QTest::newRow("second command") << QStringList{"pause", "continue"} << "Unexpected argument \"continue\"";
         QTest::newRow("port and simulate") << QStringList{"--port", "/dev/null", "close"} << "exclude each other";
         QTest::newRow("unknown fault") << QStringList{"--simulate-fault", "slow", "close"} << "silent or refuse";
-        QTest::newRow("timeout 0") << QStringList{"--timeout", "0", "close"} << "--timeout needs a whole number";
+        QTest::newRow("timeout 0") << QStringList{"--timeout", "0", "close"} << "--timeout 0 ms is out of range";
+        QTest::newRow("timeout with a unit") << QStringList{"--timeout", "2s", "close"} << "--timeout needs a whole";
         QTest::newRow("listen without serve") << QStringList{"close", "--listen", "127.0.0.1:5025"}
                                               << "--listen does not go with close";
         QTest::newRow("json with serve") << QStringList{"serve"} << "--json does not go with serve";
         QTest::newRow("option given twice") << QStringList{"close", "--json"} << "--json is given twice";
-        QTest::newRow("value after '='") << QStringList{"--timeout=0", "close"} << "--timeout needs a whole number";
-        QTest::newRow("negative duration") << QStringList{"monitor", "--duration", "-1"} << "0 or more; got \"-1\"";
+        QTest::newRow("value after '='") << QStringList{"--timeout=0", "close"} << "--timeout 0 ms is out of range";
+        QTest::newRow("negative duration") << QStringList{"monitor", "--duration", "-1"} << "from 0 to 2147483647 ms";
+        QTest::newRow("clamp without numbers") << QStringList{"close", "--clamp"} << "--clamp does not go with close";
+        QTest::newRow("port with ports") << QStringList{"ports"} << "--simulate does not go with ports";
         QTest::newRow("flag with a value") << QStringList{"close", "--circular=1"} << "'--circular'";
         QTest::newRow("unknown short option") << QStringList{"close", "-x"} << "Unknown option \"-x\"";
         QTest::newRow("bare double dash") << QStringList{"--", "close"} << "Unknown option \"--\"";
@@ -209,6 +214,65 @@ private Q_SLOTS:
         QCOMPARE(SentFrames(run.json), QStringList());
         // Refused before the board was started.
         QVERIFY(!run.json.contains(QStringLiteral("boardReceived")));
+    }
+
+    // Against a virtual board on a pseudo-terminal, named with --port as a
+    // real board would be: a refused number must leave it untouched.
+    void numbersReachTheBoardOnlyWhenSound_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("frame");
+        const QString none;
+        const QString strNotDecimal = QStringLiteral("needs a number from %1, written as a plain decimal number; got "
+                                                     "\"%2\"");
+        for (const char* pszText : {"1,5", "1.5x", "100MHz", "0x1", "nan", "inf", "", "1 00"}) {
+            QTest::addRow("frequency \"%s\"", pszText)
+                << PointArguments("1", pszText) << 2 << "--frequency " + strNotDecimal.arg("10 to 400 MHz", pszText)
+                << none;
+        }
+        QTest::newRow("amplitude \"1,5\"") << PointArguments("1,5", "100") << 2
+                                           << "--amplitude " + strNotDecimal.arg("0 to 4 V", "1,5") << none;
+        QTest::newRow("above range") << PointArguments("1", "500") << 2
+                                     << "--frequency 500 MHz is out of range: it takes a number from 10 to 400 MHz"
+                                     << none;
+        QTest::newRow("fraction of a MHz") << SweepArguments("100.5", "300", "1", "1953k", "5") << 2
+                                           << "--start 100.5 cannot be carried exactly: it takes a whole" << none;
+        QTest::newRow("fraction of an interval") << SweepArguments("100", "300", "1", "1953k", "2.5") << 2
+                                                 << "it takes a whole count from 1 to 2147483647" << none;
+        QTest::newRow("interval above range") << SweepArguments("100", "300", "1", "1953k", "99999999999") << 2
+                                              << "--interval 99999999999 is out of range" << none;
+        QTest::newRow("end below start") << SweepArguments("300", "100", "1", "1953k", "5") << 2
+                                         << "--end 100 MHz is below --start 300 MHz" << none;
+        QTest::newRow("sound") << PointArguments("1", "100") << 0 << none << kPoint1V100MhzFrame;
+        QTest::newRow("above range, clamped") << PointArguments("4", "500") + QStringList{"--clamp"} << 0
+                                              << "frequency 500 MHz is above 400 MHz; sending 400 MHz"
+                                              << kPoint4V400MhzFrame;
+    }
+    void numbersReachTheBoardOnlyWhenSound()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, shown);
+        QFETCH(QString, frame);
+        QTemporaryDir linkDir;
+        CVirtualBoard board;
+        QVERIFY2(board.Open(linkDir.filePath(QStringLiteral("ttyVB0"))), qPrintable(board.ErrorText()));
+        CliRun run;
+        Run(QStringList{QStringLiteral("--port"), board.PortName(), QStringLiteral("--json")} + arguments, run, true);
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(run.nExitCode, exitCode);
+        const QString strShown = run.json.value(QStringLiteral("message")).toString()
+                                 + Strings(run.json.value(QStringLiteral("notices"))).join(QLatin1Char('\n'));
+        QVERIFY2(strShown.contains(shown), qPrintable(strShown));
+        // A frame still on its way would arrive within this.
+        QTest::qWait(300);
+        QStringList received;
+        for (const ReceivedFrame& receivedFrame : board.Frames())
+            received.append(receivedFrame.Hex());
+        QCOMPARE(received, frame.isEmpty() ? QStringList() : QStringList{frame});
     }
 
     void neverAcknowledged_data()
@@ -255,16 +319,20 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("expected");
         QTest::newRow("help") << "--help"
                               << QStringList{"point --amplitude V --frequency MHz", "--simulate-fault silent|refuse",
-                                             "monitor [--duration MS]", "Exit status"};
+                                             "monitor [--duration MS]", "ports [--json]", "--clamp", "Exit status"};
         QTest::newRow("short help") << "-h" << QStringList{"Usage: vevevar-cli"};
+        QTest::newRow("help of a command") << "point --help"
+                                           << QStringList{"[--log FILE]\n                   point --amplitude V"};
+        QTest::newRow("help of ports") << "ports -h" << QStringList{"Usage: vevevar-cli ports [--json]\n"};
         QTest::newRow("version") << "--version" << QStringList{QStringLiteral("vevevar-cli " VEVEVAR_VERSION)};
+        QTest::newRow("short version") << "-v" << QStringList{QStringLiteral("vevevar-cli " VEVEVAR_VERSION)};
     }
     void helpAndVersion()
     {
         QFETCH(QString, argument);
         QFETCH(QStringList, expected);
         CliRun run;
-        Run({argument}, run);
+        Run(argument.split(QLatin1Char(' ')), run);
         if (QTest::currentTestFailed())
             return;
         QCOMPARE(run.nExitCode, 0);

@@ -19,6 +19,11 @@ private Q_SLOTS:
         QTest::newRow("report of 250 MHz") << "40000000" << "40 00 00 00" << true << 250.0;
         QTest::newRow("report of 400 MHz") << "66666666" << "66 66 66 66" << true << 400.0;
         QTest::newRow("report of 10 MHz") << "028F5C28" << "02 8F 5C 28" << true << 10.0;
+        QTest::newRow("two reports at once") << "1999999940000000" << "19 99 99 99 | 40 00 00 00" << true << 250.0;
+        QTest::newRow("half a report") << "1999" << "19 99" << false << 0.0;
+        QTest::newRow("three bytes of a report") << "199999" << "19 99 99" << false << 0.0;
+        QTest::newRow("report below 10 MHz") << "00000001" << "00 00 00 01" << false << 0.0;
+        QTest::newRow("report above 400 MHz") << "FFFFFFFF" << "FF FF FF FF" << false << 0.0;
         QTest::newRow("acknowledgement") << "4F4B" << "4F 4B" << false << 0.0;
         QTest::newRow("five bytes") << "0102030405" << "01 02 03 04 05" << false << 0.0;
     }
@@ -36,13 +41,16 @@ private Q_SLOTS:
             return;
         QCOMPARE(run.nExitCode, 0);
         QCOMPARE(run.json.value(QStringLiteral("result")).toString(), QStringLiteral("done"));
+        QStringList hex;
         const QJsonArray replies = run.json.value(QStringLiteral("replies")).toArray();
-        QCOMPARE(replies.size(), 1);
-        const QJsonObject received = replies.first().toObject();
-        QCOMPARE(received.value(QStringLiteral("hex")).toString(), reply);
-        QCOMPARE(received.contains(QStringLiteral("frequencyMHz")), isReport);
+        for (const QJsonValue& value : replies) {
+            hex.append(value[QStringLiteral("hex")].toString());
+            QCOMPARE(value[QStringLiteral("report")].toBool(), isReport);
+            QCOMPARE(value.toObject().contains(QStringLiteral("frequencyMHz")), isReport);
+        }
+        QCOMPARE(hex.join(QStringLiteral(" | ")), reply);
         if (isReport)
-            QCOMPARE(static_cast<float>(received.value(QStringLiteral("frequencyMHz")).toDouble()),
+            QCOMPARE(static_cast<float>(replies.last()[QStringLiteral("frequencyMHz")].toDouble()),
                      static_cast<float>(frequency));
     }
 

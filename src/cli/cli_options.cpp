@@ -1,11 +1,13 @@
 #include "cli/cli_options.h"
 
 #include "cli/exit_code.h"
+#include "cli/strict_number.h"
 #include "protocol/hex_text.h"
 
 #include <QCommandLineParser>
 
 #include <algorithm>
+#include <climits>
 
 namespace {
 
@@ -19,13 +21,16 @@ struct OptionRule {
     const char* pszCommands;
 };
 
+// The commands that talk to the board, through a port or a virtual one.
+constexpr char kBoardCommands[] = "point sweep pause continue close monitor serve";
+
 constexpr OptionRule kOptions[] = {
-    {"port", Kind::Value, nullptr},
-    {"simulate", Kind::Flag, nullptr},
-    {"json", Kind::Flag, "point sweep pause continue close monitor"},
+    {"port", Kind::Value, kBoardCommands},
+    {"simulate", Kind::Flag, kBoardCommands},
+    {"json", Kind::Flag, "point sweep pause continue close monitor ports"},
     {"timeout", Kind::Value, "point sweep pause continue close monitor"},
-    {"simulate-fault", Kind::Value, nullptr},
-    {"simulate-send", Kind::Value, nullptr},
+    {"simulate-fault", Kind::Value, kBoardCommands},
+    {"simulate-send", Kind::Value, kBoardCommands},
     {"help", Kind::Flag, nullptr},
     {"version", Kind::Flag, nullptr},
     {"start", Kind::Required, "sweep"},
@@ -35,12 +40,11 @@ constexpr OptionRule kOptions[] = {
     {"step", Kind::Required, "sweep"},
     {"interval", Kind::Required, "sweep"},
     {"circular", Kind::Flag, "sweep"},
+    {"clamp", Kind::Flag, "point sweep"},
     {"duration", Kind::Value, "monitor"},
     {"listen", Kind::Value, "serve"},
-    {"log", Kind::Value, nullptr},
+    {"log", Kind::Value, kBoardCommands},
 };
-
-constexpr const char* kCommands = "point sweep pause continue close monitor serve";
 
 QStringList Words(const char* pszWords)
 {
@@ -49,15 +53,10 @@ QStringList Words(const char* pszWords)
 
 int ReadMsecs(const QString& strText, const char* pszOption, int nMinimum)
 {
-    bool bOk = false;
-    const int nMsecs = strText.trimmed().toInt(&bOk);
-    if (!bOk || nMsecs < nMinimum) {
-        throw InputError(QStringLiteral("--%1 needs a whole number of milliseconds, %2 or more; got \"%3\".")
-                             .arg(QLatin1String(pszOption))
-                             .arg(nMinimum)
-                             .arg(strText));
-    }
-    return nMsecs;
+    const NumberRule rule{QString::fromLatin1(pszOption), QStringLiteral("ms"), static_cast<double>(nMinimum), INT_MAX,
+                          true, false};
+    QStringList notices;
+    return static_cast<int>(ReadStrictNumber(strText, rule, false, notices));
 }
 
 QByteArray ReadBoardBytes(const QString& strText)
@@ -130,28 +129,31 @@ void ParseCommandLine(const QStringList& arguments, CliOptions& options)
         parser.addOption(QCommandLineOption(QString::fromLatin1(rule.pszName), QString(),
                                             rule.kind == Kind::Flag ? QString() : QStringLiteral("value")));
     }
-    // Apart from --help, so that -h and --help together are not taken as twice.
+    // Apart from the long forms, so that -h and --help together are not taken as twice.
     const QCommandLineOption shortHelp(QStringLiteral("h"));
+    const QCommandLineOption shortVersion(QStringLiteral("v"));
     parser.addOption(shortHelp);
+    parser.addOption(shortVersion);
     const bool bRead = parser.parse(arguments);
     options.strCommand = parser.positionalArguments().value(0);
     CheckRead(parser, arguments, bRead);
     options.bHelp = parser.isSet(shortHelp) || parser.isSet(QStringLiteral("help"));
-    options.bVersion = parser.isSet(QStringLiteral("version"));
-    if (options.bHelp || options.bVersion)
-        return;
-
-    const QString strCommands = Words(kCommands).join(QStringLiteral(", "));
-    if (options.strCommand.isEmpty())
-        throw InputError(QStringLiteral("No command given; the commands are %1.").arg(strCommands));
-    if (!Words(kCommands).contains(options.strCommand)) {
+    options.bVersion = parser.isSet(shortVersion) || parser.isSet(QStringLiteral("version"));
+    const QStringList commands = Words(kBoardCommands) << QStringLiteral("ports");
+    const QString strCommands = commands.join(QStringLiteral(", "));
+    if (!options.strCommand.isEmpty() && !commands.contains(options.strCommand)) {
         throw InputError(
             QStringLiteral("Unknown command \"%1\"; the commands are %2.").arg(options.strCommand, strCommands));
     }
+    if (options.bHelp || options.bVersion)
+        return;
+    if (options.strCommand.isEmpty())
+        throw InputError(QStringLiteral("No command given; the commands are %1.").arg(strCommands));
     CheckCommandOptions(parser, options.strCommand);
 
     const auto given = [&parser](const char* pszName) { return parser.isSet(QString::fromLatin1(pszName)); };
     const auto value = [&parser](const char* pszName) { return parser.value(QString::fromLatin1(pszName)); };
+    options.bJson = given("json");
     options.strPort = value("port");
     if (given("port") && options.strPort.isEmpty())
         throw InputError(QStringLiteral("--port needs a device, such as /dev/ttyUSB0."));
@@ -179,62 +181,9 @@ void ParseCommandLine(const QStringList& arguments, CliOptions& options)
     if (given("listen"))
         options.strListen = value("listen");
     options.bCircular = given("circular");
+    options.bClamp = given("clamp");
     for (const OptionRule& rule : kOptions) {
         if (rule.kind == Kind::Required && given(rule.pszName))
             options.values.insert(QString::fromLatin1(rule.pszName), value(rule.pszName));
     }
-}
-
-QString HelpText()
-{
-    return QStringLiteral(
-        "Usage: vevevar-cli [--port DEVICE | --simulate] [--json] [--timeout MS] [--log FILE]\n"
-        "                   COMMAND [OPTIONS]\n"
-        "\n"
-        "Sends one command to the signal-source board and resends it until the board\n"
-        "acknowledges, as the control panel does, or serves SCPI for other programs.\n"
-        "\n"
-        "Commands:\n"
-        "  point --amplitude V --frequency MHz\n"
-        "        Output one amplitude (0 to 4 V) and frequency (10 to 400 MHz).\n"
-        "        Values outside are corrected to the nearer bound, with a notice.\n"
-        "  sweep --start MHz --end MHz --amplitude V --step STEP --interval COUNT [--circular]\n"
-        "        Sweep between two whole frequencies (10 to 400 MHz) in steps of STEP,\n"
-        "        one of 15k 30k 61k 122k 244k 488k 976k 1953k 3906k 7812k 15.625M\n"
-        "        31.25M 62.5M 125M, each step lasting COUNT x 20 ns (COUNT 1 or more).\n"
-        "  pause | continue\n"
-        "        Pause or continue a running sweep.\n"
-        "  close\n"
-        "        Switch the output off.\n"
-        "  monitor [--duration MS]\n"
-        "        Print what the board sends, with the frequency of each report, for\n"
-        "        MS milliseconds or until interrupted.\n"
-        "  serve [--listen HOST:PORT]\n"
-        "        Hold the port and serve SCPI over TCP, one message a line (VISA's\n"
-        "        TCPIP::HOST::PORT::SOCKET), until interrupted. HOST:PORT defaults to\n"
-        "        127.0.0.1:5025, this machine only; 0.0.0.0:5025 opens it to the\n"
-        "        network, port 0 takes a free one. Logs clients and frame exchanges.\n"
-        "\n"
-        "Options:\n"
-        "  --port DEVICE   The board's serial device; without it and --simulate, the\n"
-        "                  first serial port the system reports.\n"
-        "  --simulate      Run against a virtual board on a pseudo-terminal and show\n"
-        "                  the frames it received.\n"
-        "  --json          Print one JSON object with the frames, replies and result\n"
-        "                  (not with serve).\n"
-        "  --timeout MS    Stop waiting for the acknowledgement after MS milliseconds\n"
-        "                  (default 2000; not with serve).\n"
-        "  --log FILE      Append every frame, reply, verdict and port event to FILE,\n"
-        "                  one JSON object a line.\n"
-        "  -h, --help      Show this text.\n"
-        "  --version       Show the version.\n"
-        "\n"
-        "Testing knobs, with --simulate only:\n"
-        "  --simulate-fault silent|refuse\n"
-        "                  The virtual board ignores, or answers 45 52 to, every frame.\n"
-        "  --simulate-send HEX\n"
-        "                  The virtual board sends these bytes first, such as 19999999.\n"
-        "\n"
-        "Exit status: 0 acknowledged (monitor, serve: done), 2 bad input or a log file\n"
-        "that cannot be opened, 3 the board never acknowledged, 4 the serial port failed.\n");
 }

@@ -15,6 +15,7 @@ struct CliOptions {
     // The traffic log's file; empty for none.
     QString strLogPath;
     bool bSimulate = false;
+    bool bJson = false;
     bool bHelp = false;
     bool bVersion = false;
     int nTimeoutMsecs = 2000;
@@ -25,6 +26,8 @@ struct CliOptions {
     QString strFault;
     QByteArray boardSends;
     bool bCircular = false;
+    // Values outside their range go as the nearer bound, with a notice.
+    bool bClamp = false;
     // Texts of the command's value options (amplitude, start, ...) by name.
     QMap<QString, QString> values;
 };
@@ -32,5 +35,3 @@ struct CliOptions {
 // Fills options from the arguments (the program name first). Throws
 // InputError for a usage error; what was read up to it stays in options.
 void ParseCommandLine(const QStringList& arguments, CliOptions& options);
-
-QString HelpText();
