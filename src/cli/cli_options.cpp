@@ -17,21 +17,28 @@ struct OptionRule {
     Kind kind;
     // Blank-separated commands the option belongs to; none for a global one.
     const char* pszCommands;
+    // Commands that take a required option without needing it.
+    const char* pszOptionalIn = "";
 };
 
 constexpr OptionRule kOptions[] = {
     {"port", Kind::Value, nullptr},
     {"simulate", Kind::Flag, nullptr},
-    {"json", Kind::Flag, "point sweep pause continue close monitor"},
+    {"json", Kind::Flag, "point sweep stepped list pause continue close monitor"},
     {"timeout", Kind::Value, "point sweep pause continue close monitor"},
     {"simulate-fault", Kind::Value, nullptr},
     {"simulate-send", Kind::Value, nullptr},
     {"help", Kind::Flag, nullptr},
     {"version", Kind::Flag, nullptr},
-    {"start", Kind::Required, "sweep"},
-    {"end", Kind::Required, "sweep"},
-    {"amplitude", Kind::Required, "point sweep"},
+    {"start", Kind::Required, "sweep stepped"},
+    {"end", Kind::Required, "sweep stepped"},
+    {"amplitude", Kind::Required, "point sweep stepped", "list"},
     {"frequency", Kind::Required, "point"},
+    {"spacing", Kind::Value, "sweep stepped"},
+    {"points", Kind::Required, "stepped"},
+    {"dwell", Kind::Required, "stepped", "list"},
+    {"repeat", Kind::Value, "stepped list"},
+    {"clamp", Kind::Flag, "stepped list"},
     {"step", Kind::Required, "sweep"},
     {"interval", Kind::Required, "sweep"},
     {"circular", Kind::Flag, "sweep"},
@@ -40,7 +47,7 @@ constexpr OptionRule kOptions[] = {
     {"log", Kind::Value, nullptr},
 };
 
-constexpr const char* kCommands = "point sweep pause continue close monitor serve";
+constexpr const char* kCommands = "point sweep list pause continue close monitor serve";
 
 QStringList Words(const char* pszWords)
 {
@@ -103,21 +110,43 @@ void CheckRead(const QCommandLineParser& parser, const QStringList& arguments, b
     if (!bRead)
         throw InputError(parser.errorText());
     const QStringList words = parser.positionalArguments();
-    if (words.size() > 1)
-        throw InputError(QStringLiteral("Unexpected argument \"%1\" after the command.").arg(words[1]));
+    const int nWords = words.value(0) == QLatin1String("list") ? 2 : 1;
+    if (words.size() > nWords)
+        throw InputError(QStringLiteral("Unexpected argument \"%1\" after the command.").arg(words[nWords]));
+}
+
+// The board's linear sweep and the stepped logarithmic one take different
+// options; the rules know the stepped one as "stepped".
+QString RuleCommand(const QCommandLineParser& parser, const QString& strCommand)
+{
+    const QString strSpacing = parser.value(QStringLiteral("spacing"));
+    if (strCommand != QLatin1String("sweep") || !parser.isSet(QStringLiteral("spacing")))
+        return strCommand;
+    if (strSpacing == QLatin1String("log"))
+        return QStringLiteral("stepped");
+    if (strSpacing == QLatin1String("lin"))
+        return strCommand;
+    throw InputError(QStringLiteral("--spacing is lin or log; got \"%1\".").arg(strSpacing));
+}
+
+QString CommandName(const QString& strRuleCommand)
+{
+    return strRuleCommand == QLatin1String("stepped") ? QStringLiteral("sweep --spacing log") : strRuleCommand;
 }
 
 void CheckCommandOptions(const QCommandLineParser& parser, const QString& strCommand)
 {
     for (const OptionRule& rule : kOptions) {
         const QString strName = QString::fromLatin1(rule.pszName);
-        if (rule.pszCommands && parser.isSet(strName) && !Words(rule.pszCommands).contains(strCommand))
-            throw InputError(QStringLiteral("--%1 does not go with %2.").arg(strName, strCommand));
+        const bool bGoesWith =
+            Words(rule.pszCommands).contains(strCommand) || Words(rule.pszOptionalIn).contains(strCommand);
+        if (rule.pszCommands && parser.isSet(strName) && !bGoesWith)
+            throw InputError(QStringLiteral("--%1 does not go with %2.").arg(strName, CommandName(strCommand)));
     }
     for (const OptionRule& rule : kOptions) {
         const QString strName = QString::fromLatin1(rule.pszName);
         if (rule.kind == Kind::Required && !parser.isSet(strName) && Words(rule.pszCommands).contains(strCommand))
-            throw InputError(QStringLiteral("%1 needs --%2.").arg(strCommand, strName));
+            throw InputError(QStringLiteral("%1 needs --%2.").arg(CommandName(strCommand), strName));
     }
 }
 
@@ -148,7 +177,12 @@ void ParseCommandLine(const QStringList& arguments, CliOptions& options)
         throw InputError(
             QStringLiteral("Unknown command \"%1\"; the commands are %2.").arg(options.strCommand, strCommands));
     }
-    CheckCommandOptions(parser, options.strCommand);
+    const QString strRuleCommand = RuleCommand(parser, options.strCommand);
+    options.bStepped = strRuleCommand == QLatin1String("stepped");
+    CheckCommandOptions(parser, strRuleCommand);
+    options.strFile = parser.positionalArguments().value(1);
+    if (options.strCommand == QLatin1String("list") && options.strFile.isEmpty())
+        throw InputError(QStringLiteral("list needs a file of points, or - for standard input."));
 
     const auto given = [&parser](const char* pszName) { return parser.isSet(QString::fromLatin1(pszName)); };
     const auto value = [&parser](const char* pszName) { return parser.value(QString::fromLatin1(pszName)); };
@@ -170,17 +204,26 @@ void ParseCommandLine(const QStringList& arguments, CliOptions& options)
     const bool bSend = given("simulate-send");
     if ((bFault || bSend) && !options.bSimulate)
         throw InputError(QStringLiteral("--simulate-fault and --simulate-send need --simulate."));
-    options.strFault = value("simulate-fault");
-    if (bFault && options.strFault != QLatin1String("silent") && options.strFault != QLatin1String("refuse"))
-        throw InputError(QStringLiteral("--simulate-fault is silent or refuse; got \"%1\".").arg(options.strFault));
+    const QString strFault = value("simulate-fault");
+    options.strFault = strFault.section(QLatin1Char(':'), 0, 0);
+    bool bFrom = true;
+    if (strFault.contains(QLatin1Char(':')))
+        options.nFaultFromFrame = strFault.section(QLatin1Char(':'), 1).toInt(&bFrom);
+    if (bFault && ((options.strFault != QLatin1String("silent") && options.strFault != QLatin1String("refuse"))
+                   || !bFrom || options.nFaultFromFrame < 1)) {
+        throw InputError(QStringLiteral("--simulate-fault is silent or refuse, or silent:N or refuse:N from the Nth "
+                                        "frame on; got \"%1\".")
+                             .arg(strFault));
+    }
     if (bSend)
         options.boardSends = ReadBoardBytes(value("simulate-send"));
 
     if (given("listen"))
         options.strListen = value("listen");
     options.bCircular = given("circular");
+    options.bClamp = given("clamp");
     for (const OptionRule& rule : kOptions) {
-        if (rule.kind == Kind::Required && given(rule.pszName))
+        if (rule.kind != Kind::Flag && rule.pszCommands && given(rule.pszName))
             options.values.insert(QString::fromLatin1(rule.pszName), value(rule.pszName));
     }
 }
@@ -202,6 +245,21 @@ QString HelpText()
         "        Sweep between two whole frequencies (10 to 400 MHz) in steps of STEP,\n"
         "        one of 15k 30k 61k 122k 244k 488k 976k 1953k 3906k 7812k 15.625M\n"
         "        31.25M 62.5M 125M, each step lasting COUNT x 20 ns (COUNT 1 or more).\n"
+        "  sweep --spacing log --start MHz --end MHz --points N --dwell S --amplitude V\n"
+        "        [--repeat N] [--clamp]\n"
+        "        Step the board from the computer through N frequencies (2 to 10000)\n"
+        "        spaced logarithmically from start to end (10 to 400 MHz), each held\n"
+        "        S seconds (from the line's round trip, 0.021 at 9600 baud, to 3600),\n"
+        "        N passes (default 1). --spacing lin is the board's own sweep, above.\n"
+        "  list FILE [--amplitude V] [--dwell S] [--repeat N] [--clamp]\n"
+        "        Step through the points of a CSV file (- for standard input): one\n"
+        "        point a line, frequency in MHz, then optionally amplitude in V and\n"
+        "        dwell in s, which --amplitude and --dwell give where a line has none.\n"
+        "        # starts a comment; blank lines and one header row are skipped.\n"
+        "        A stepped run ends after the last point's dwell, leaving the output\n"
+        "        there; a value out of range is refused unless --clamp, which sends\n"
+        "        the nearer bound with a notice. On a terminal a progress line shows\n"
+        "        the point, its frequency and the time left.\n"
         "  pause | continue\n"
         "        Pause or continue a running sweep.\n"
         "  close\n"
@@ -230,8 +288,9 @@ QString HelpText()
         "  --version       Show the version.\n"
         "\n"
         "Testing knobs, with --simulate only:\n"
-        "  --simulate-fault silent|refuse\n"
-        "                  The virtual board ignores, or answers 45 52 to, every frame.\n"
+        "  --simulate-fault silent|refuse[:N]\n"
+        "                  The virtual board ignores, or answers 45 52 to, every frame,\n"
+        "                  or every frame from the Nth on.\n"
         "  --simulate-send HEX\n"
         "                  The virtual board sends these bytes first, such as 19999999.\n"
         "\n"
