@@ -142,6 +142,7 @@ void CRunOutput::PointDone(const QJsonObject& record, const QString& strLine)
         return;
     ClearProgress();
     PrintToStdout(strLine + QLatin1Char('\n'));
+    DrawProgress();
 }
 
 void CRunOutput::Progress(const QString& strLine)
@@ -149,7 +150,15 @@ void CRunOutput::Progress(const QString& strLine)
     if (m_bJson || !m_bTerminal)
         return;
     ClearProgress();
-    PrintToStdout(strLine);
+    m_strProgress = strLine;
+    DrawProgress();
+}
+
+void CRunOutput::DrawProgress()
+{
+    if (m_strProgress.isEmpty())
+        return;
+    PrintToStdout(m_strProgress);
     m_bProgressShown = true;
 }
 
@@ -170,6 +179,7 @@ void CRunOutput::ClearProgress()
 int CRunOutput::Finish(ExitCode code, const QString& strMessage)
 {
     ClearProgress();
+    m_strProgress.clear();
     const QString strResult = ResultText(code, m_strCommand);
     const int nExitCode = static_cast<int>(code);
     if (code == ExitCode::BadInput)

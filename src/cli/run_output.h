@@ -39,6 +39,7 @@ public:
 private:
     double Seconds() const;
     void ClearProgress();
+    void DrawProgress();
 
     bool m_bJson;
     QElapsedTimer m_clock;
@@ -52,6 +53,7 @@ private:
     int m_nLate = 0;
     bool m_bTerminal;
     bool m_bProgressShown = false;
+    QString m_strProgress;
 };
 
 void PrintToStdout(const QString& strText);
