@@ -2,6 +2,8 @@
 #include "support/golden_frames.h"
 #include "support/sealed.h"
 
+#include "board/virtual_board.h"
+
 #include <QFile>
 #include <QJsonArray>
 #include <QTemporaryDir>
@@ -156,44 +158,47 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("frame");
         QTest::addColumn<QString>("notice");
+        const QStringList clamp{"--clamp"};
         QTest::newRow("point 1 V at 100 MHz") << PointArguments("1", "100") << kPoint1V100MhzFrame << QString();
         QTest::newRow("point 4 V at 400 MHz") << PointArguments("4", "400") << kPoint4V400MhzFrame << QString();
-        QTest::newRow("point 400.9 MHz passes") << PointArguments("0", "400.9") << kPoint0V400p9MhzFrame << QString();
-        QTest::newRow("point 4.5 V passes") << PointArguments("4.5", "10") << kPoint4p5V10MhzFrame << QString();
-        QTest::newRow("point frequency below range")
-            << PointArguments("0", "5") << kPoint0V10MhzFrame << "frequency 5 MHz is below 10 MHz; sending 10 MHz";
-        QTest::newRow("point frequency above range")
-            << PointArguments("4", "500") << kPoint4V400MhzFrame
+        QTest::newRow("point in exponent form") << PointArguments("+1e0", "1.0E2") << kPoint1V100MhzFrame << QString();
+        QTest::newRow("point frequency below range, clamped")
+            << PointArguments("0", "5") + clamp << kPoint0V10MhzFrame
+            << "frequency 5 MHz is below 10 MHz; sending 10 MHz";
+        QTest::newRow("point frequency above range, clamped")
+            << PointArguments("4", "500") + clamp << kPoint4V400MhzFrame
             << "frequency 500 MHz is above 400 MHz; sending 400 MHz";
-        QTest::newRow("point amplitude below 0 V")
-            << PointArguments("-0.5", "10") << kPoint0V10MhzFrame << "amplitude -0.5 V is below 0 V; sending 0 V";
-        QTest::newRow("point amplitude above range")
-            << PointArguments("7", "400") << kPoint4V400MhzFrame << "amplitude 7 V is above 4 V; sending 4 V";
-        QTest::newRow("point trailing text ignored")
-            << PointArguments("1V", "100MHz") << kPoint1V100MhzFrame << QString();
+        QTest::newRow("point amplitude below 0 V, clamped")
+            << PointArguments("-0.5", "10") + clamp << kPoint0V10MhzFrame
+            << "amplitude -0.5 V is below 0 V; sending 0 V";
+        QTest::newRow("point amplitude above range, clamped")
+            << PointArguments("4.5", "400") + clamp << kPoint4V400MhzFrame << "amplitude 4.5 V is above 4 V; sending 4 V";
 
         QTest::newRow("sweep 100 to 300")
             << SweepArguments("100", "300", "1", "1953k", "5") << kSweep100To300MhzBy1953kFrame << QString();
-        QTest::newRow("sweep end below start")
-            << SweepArguments("300", "100", "1", "1953k", "5") << kSweep100To300MhzBy1953kFrame
+        QTest::newRow("sweep whole numbers in other forms")
+            << SweepArguments("100.000", "3e2", "1", "1953k", "5.0") << kSweep100To300MhzBy1953kFrame << QString();
+        QTest::newRow("sweep end below start, clamped")
+            << SweepArguments("300", "100", "1", "1953k", "5") + clamp << kSweep100To300MhzBy1953kFrame
             << "end 100 MHz is below start 300 MHz; sweeping from 100 to 300 MHz";
         QTest::newRow("sweep 10 to 400")
             << SweepArguments("10", "400", "1", "15k", "5") << kSweep10To400MhzBy15kFrame << QString();
-        QTest::newRow("sweep start below range") << SweepArguments("5", "400", "1", "15k", "5")
-                                                 << kSweep10To400MhzBy15kFrame
-                                                 << "start 5 MHz is below 10 MHz; sending 10 MHz";
-        QTest::newRow("sweep end above range") << SweepArguments("10", "500", "1", "15k", "5")
-                                               << kSweep10To400MhzBy15kFrame
-                                               << "end 500 MHz is above 400 MHz; sending 400 MHz";
-        QTest::newRow("sweep fraction dropped") << SweepArguments("100.9", "300", "1", "1953k", "5")
-                                                << kSweep100To300MhzBy1953kFrame
-                                                << "start \"100.9\" is read as 100 MHz";
-        QTest::newRow("sweep amplitude above 4 V")
-            << SweepArguments("100", "300", "5", "1953k", "5")
+        QTest::newRow("sweep start below range, clamped") << SweepArguments("5", "400", "1", "15k", "5") + clamp
+                                                         << kSweep10To400MhzBy15kFrame
+                                                         << "start 5 MHz is below 10 MHz; sending 10 MHz";
+        QTest::newRow("sweep end above range, clamped") << SweepArguments("10", "500", "1", "15k", "5") + clamp
+                                                       << kSweep10To400MhzBy15kFrame
+                                                       << "end 500 MHz is above 400 MHz; sending 400 MHz";
+        QTest::newRow("sweep amplitude above 4 V, clamped")
+            << SweepArguments("100", "300", "5", "1953k", "5") + clamp
             << Sealed("A55A5AA50003199999994CCCCCCC3FFE0700000005005AA5A55A") << "sending 4 V";
-        QTest::newRow("sweep amplitude below 0 V")
-            << SweepArguments("100", "300", "-1", "1953k", "5")
+        QTest::newRow("sweep amplitude below 0 V, clamped")
+            << SweepArguments("100", "300", "-1", "1953k", "5") + clamp
             << Sealed("A55A5AA50003199999994CCCCCCC00000700000005005AA5A55A") << "sending 0 V";
+        QTest::newRow("sweep interval above range, clamped")
+            << SweepArguments("100", "300", "1", "1953k", "99999999999") + clamp
+            << Sealed("A55A5AA50003199999994CCCCCCC0FFF077FFFFFFF005AA5A55A")
+            << "interval 99999999999 is above 2147483647; sending 2147483647";
         QTest::newRow("sweep circular, 125M, long interval")
             << SweepArguments("100", "300", "1", "125M", "50000000") + QStringList{"--circular"}
             << Sealed("A55A5AA50003199999994CCCCCCC0FFF0D02FAF080015AA5A55A") << QString();
@@ -251,7 +256,7 @@ private Q_SLOTS:
         QTest::newRow("sweep amplitude without a number")
             << SweepArguments("100", "300", "high", "1953k", "5") << "--amplitude needs a number";
         QTest::newRow("start without a number") << SweepArguments("abc", "300", "1", "1953k", "5")
-                                                << "--start needs a whole number of MHz from 10 to 400";
+                                                << "--start needs a whole number from 10 to 400 MHz";
         QTest::newRow("unknown step") << SweepArguments("100", "300", "1", "2000k", "5")
                                       << "--step must be one of 15k 30k 61k 122k 244k 488k 976k 1953k 3906k 7812k "
                                          "15.625M 31.25M 62.5M 125M";
@@ -271,13 +276,16 @@ private Q_SLOTS:
         QTest::newRow("second command") << QStringList{"pause", "continue"} << "Unexpected argument \"continue\"";
         QTest::newRow("port and simulate") << QStringList{"--port", "/dev/null", "close"} << "exclude each other";
         QTest::newRow("unknown fault") << QStringList{"--simulate-fault", "slow", "close"} << "silent or refuse";
-        QTest::newRow("timeout 0") << QStringList{"--timeout", "0", "close"} << "--timeout needs a whole number";
+        QTest::newRow("timeout 0") << QStringList{"--timeout", "0", "close"} << "--timeout 0 ms is out of range";
+        QTest::newRow("timeout with a unit") << QStringList{"--timeout", "2s", "close"} << "--timeout needs a whole";
         QTest::newRow("listen without serve") << QStringList{"close", "--listen", "127.0.0.1:5025"}
                                               << "--listen does not go with close";
         QTest::newRow("json with serve") << QStringList{"serve"} << "--json does not go with serve";
         QTest::newRow("option given twice") << QStringList{"close", "--json"} << "--json is given twice";
-        QTest::newRow("value after '='") << QStringList{"--timeout=0", "close"} << "--timeout needs a whole number";
-        QTest::newRow("negative duration") << QStringList{"monitor", "--duration", "-1"} << "0 or more; got \"-1\"";
+        QTest::newRow("value after '='") << QStringList{"--timeout=0", "close"} << "--timeout 0 ms is out of range";
+        QTest::newRow("negative duration") << QStringList{"monitor", "--duration", "-1"} << "from 0 to 2147483647 ms";
+        QTest::newRow("clamp without numbers") << QStringList{"close", "--clamp"} << "--clamp does not go with close";
+        QTest::newRow("port with ports") << QStringList{"ports"} << "--simulate does not go with ports";
         QTest::newRow("flag with a value") << QStringList{"close", "--circular=1"} << "'--circular'";
         QTest::newRow("unknown short option") << QStringList{"close", "-x"} << "Unknown option \"-x\"";
         QTest::newRow("bare double dash") << QStringList{"--", "close"} << "Unknown option \"--\"";
@@ -322,6 +330,74 @@ private Q_SLOTS:
         QVERIFY(!run.json.contains(QStringLiteral("boardReceived")));
     }
 
+    // Against a virtual board on a pseudo-terminal, named with --port as a
+    // real board would be: a refused number must leave it untouched.
+    void numbersReachTheBoardOnlyWhenSound_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<QString>("frame");
+        const QStringList notDecimal{"needs a number from", "written as a plain decimal number"};
+        const auto point = [](const char* pszAmplitude, const char* pszFrequency) {
+            return PointArguments(QString::fromUtf8(pszAmplitude), QString::fromUtf8(pszFrequency));
+        };
+        QTest::newRow("comma") << point("1,5", "100") << 2 << notDecimal + QStringList{"--amplitude", "\"1,5\""}
+                               << QString();
+        QTest::newRow("trailing text") << point("1.5x", "100") << 2 << notDecimal + QStringList{"\"1.5x\""}
+                                       << QString();
+        QTest::newRow("unit") << point("1", "100MHz") << 2 << notDecimal + QStringList{"--frequency", "\"100MHz\""}
+                              << QString();
+        QTest::newRow("hexadecimal") << point("1", "0x1") << 2 << notDecimal + QStringList{"\"0x1\""} << QString();
+        QTest::newRow("nan") << point("nan", "100") << 2 << notDecimal + QStringList{"\"nan\""} << QString();
+        QTest::newRow("inf") << point("1", "inf") << 2 << notDecimal + QStringList{"\"inf\""} << QString();
+        QTest::newRow("empty") << point("1", "") << 2 << notDecimal + QStringList{"got \"\""} << QString();
+        QTest::newRow("blank inside") << point("1", "1 00") << 2 << notDecimal + QStringList{"\"1 00\""} << QString();
+        QTest::newRow("above range") << point("1", "500") << 2
+                                     << QStringList{"--frequency 500 MHz is out of range", "from 10 to 400 MHz"}
+                                     << QString();
+        QTest::newRow("fraction of a MHz in a sweep")
+            << SweepArguments("100.5", "300", "1", "1953k", "5") << 2
+            << QStringList{"--start 100.5 cannot be carried exactly", "a whole number from 10 to 400 MHz"} << QString();
+        QTest::newRow("fraction of an interval") << SweepArguments("100", "300", "1", "1953k", "2.5") << 2
+                                                 << QStringList{"--interval 2.5", "whole count from 1 to 2147483647"}
+                                                 << QString();
+        QTest::newRow("interval above range")
+            << SweepArguments("100", "300", "1", "1953k", "99999999999") << 2
+            << QStringList{"--interval 99999999999 is out of range", "from 1 to 2147483647"} << QString();
+        QTest::newRow("end below start") << SweepArguments("300", "100", "1", "1953k", "5") << 2
+                                         << QStringList{"--end 100 MHz is below --start 300 MHz"} << QString();
+        QTest::newRow("sound") << point("1", "100") << 0 << QStringList() << kPoint1V100MhzFrame;
+        QTest::newRow("above range, clamped")
+            << point("4", "500") + QStringList{"--clamp"} << 0
+            << QStringList{"frequency 500 MHz is above 400 MHz; sending 400 MHz"} << kPoint4V400MhzFrame;
+    }
+    void numbersReachTheBoardOnlyWhenSound()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QStringList, shown);
+        QFETCH(QString, frame);
+        QTemporaryDir linkDir;
+        CVirtualBoard board;
+        QVERIFY2(board.Open(linkDir.filePath(QStringLiteral("ttyVB0"))), qPrintable(board.ErrorText()));
+        CliRun run;
+        Run(QStringList{QStringLiteral("--port"), board.PortName(), QStringLiteral("--json")} + arguments, run, true);
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(run.nExitCode, exitCode);
+        const QString strShown = run.json.value(QStringLiteral("message")).toString()
+                                 + Strings(run.json.value(QStringLiteral("notices"))).join(QLatin1Char('\n'));
+        for (const QString& strText : shown)
+            QVERIFY2(strShown.contains(strText), qPrintable(strShown));
+        // A frame still on its way would arrive within this.
+        QTest::qWait(300);
+        QStringList received;
+        for (const ReceivedFrame& receivedFrame : board.Frames())
+            received.append(receivedFrame.Hex());
+        QCOMPARE(received, frame.isEmpty() ? QStringList() : QStringList{frame});
+    }
+
     void neverAcknowledged_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -362,25 +438,40 @@ private Q_SLOTS:
 
     void helpAndVersion_data()
     {
-        QTest::addColumn<QString>("argument");
+        QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("help") << "--help"
+        QTest::addColumn<QString>("absent");
+        QTest::newRow("help") << QStringList{"--help"}
                               << QStringList{"point --amplitude V --frequency MHz", "--simulate-fault silent|refuse",
-                                             "monitor [--duration MS]", "Exit status"};
-        QTest::newRow("short help") << "-h" << QStringList{"Usage: vevevar-cli"};
-        QTest::newRow("version") << "--version" << QStringList{QStringLiteral("vevevar-cli " VEVEVAR_VERSION)};
+                                             "monitor [--duration MS]", "ports [--json]", "--clamp", "Exit status"}
+                              << QString();
+        QTest::newRow("short help") << QStringList{"-h"} << QStringList{"Usage: vevevar-cli"} << QString();
+        QTest::newRow("help of a command")
+            << QStringList{"point", "--help"}
+            << QStringList{"point --amplitude V --frequency MHz [--clamp]", "nearer bound", "vevevar-cli --help"}
+            << "monitor";
+        QTest::newRow("help of ports") << QStringList{"ports", "-h"}
+                                       << QStringList{"Usage: vevevar-cli ports [--json]", "serial number"}
+                                       << "--port DEVICE";
+        QTest::newRow("version") << QStringList{"--version"} << QStringList{QStringLiteral("vevevar-cli " VEVEVAR_VERSION)}
+                                 << QString();
+        QTest::newRow("short version") << QStringList{"-v"} << QStringList{QStringLiteral("vevevar-cli " VEVEVAR_VERSION)}
+                                       << QString();
     }
     void helpAndVersion()
     {
-        QFETCH(QString, argument);
+        QFETCH(QStringList, arguments);
         QFETCH(QStringList, expected);
+        QFETCH(QString, absent);
         CliRun run;
-        Run({argument}, run);
+        Run(arguments, run);
         if (QTest::currentTestFailed())
             return;
         QCOMPARE(run.nExitCode, 0);
         for (const QString& strText : expected)
             QVERIFY2(run.strOut.contains(strText), qPrintable(strText));
+        if (!absent.isEmpty())
+            QVERIFY2(!run.strOut.contains(absent), qPrintable(run.strOut));
     }
 };
 

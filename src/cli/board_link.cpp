@@ -28,7 +28,7 @@ CBoardLink::~CBoardLink()
 
 void CBoardLink::Open(const CliOptions& options, CRunOutput& output, CTrafficLog* pLog)
 {
-    output.SetPort(ChoosePort(options, output));
+    output.SetPort(ChoosePort(options));
     m_link.SetTrafficLog(pLog);
     m_link.SetAnswersAtOnce(true);
     m_link.Attach();
@@ -57,7 +57,7 @@ void CBoardLink::ArmFault(const CliOptions& options)
                      });
 }
 
-QString CBoardLink::ChoosePort(const CliOptions& options, CRunOutput& output)
+QString CBoardLink::ChoosePort(const CliOptions& options)
 {
     if (options.bSimulate) {
         m_pBoard = std::make_unique<CVirtualBoard>();
@@ -69,17 +69,8 @@ QString CBoardLink::ChoosePort(const CliOptions& options, CRunOutput& output)
             m_link.AddDevicePort(m_pBoard->PortName(), *pClientEnd);
         return m_pBoard->PortName();
     }
-    if (!options.strPort.isEmpty()) {
-        m_link.Ports().AddPreferred(options.strPort, QStringLiteral("Given on the command line"));
-        return options.strPort;
-    }
-    const QList<PortEntry> table = m_link.Ports().Read();
-    if (table.isEmpty()) {
-        throw CommError(QStringLiteral("No serial port found. Connect the board, name its device with --port DEVICE, "
-                                       "or try the tool with --simulate."));
-    }
-    output.Notice(QStringLiteral("using %1 (%2)").arg(table.first().strLocation, table.first().strDescription));
-    return table.first().strLocation;
+    m_link.Ports().AddPreferred(options.strPort, QStringLiteral("Given on the command line"));
+    return options.strPort;
 }
 
 CSerialLink& CBoardLink::Link()

@@ -34,7 +34,7 @@ public:
     QStringList BoardFrames(int nExpected);
 
 private:
-    QString ChoosePort(const CliOptions& options, CRunOutput& output);
+    QString ChoosePort(const CliOptions& options);
     void ArmFault(const CliOptions& options);
 
     std::unique_ptr<CVirtualBoard> m_pBoard;

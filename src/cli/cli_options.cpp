@@ -1,11 +1,13 @@
 #include "cli/cli_options.h"
 
 #include "cli/exit_code.h"
+#include "cli/strict_number.h"
 #include "protocol/hex_text.h"
 
 #include <QCommandLineParser>
 
 #include <algorithm>
+#include <climits>
 
 namespace {
 
@@ -21,13 +23,16 @@ struct OptionRule {
     const char* pszOptionalIn = "";
 };
 
+// The commands that talk to the board, through a port or a virtual one.
+constexpr char kBoardCommands[] = "point sweep stepped list pause continue close monitor serve";
+
 constexpr OptionRule kOptions[] = {
-    {"port", Kind::Value, nullptr},
-    {"simulate", Kind::Flag, nullptr},
-    {"json", Kind::Flag, "point sweep stepped list pause continue close monitor"},
+    {"port", Kind::Value, kBoardCommands},
+    {"simulate", Kind::Flag, kBoardCommands},
+    {"json", Kind::Flag, "point sweep stepped list pause continue close monitor ports"},
     {"timeout", Kind::Value, "point sweep pause continue close monitor"},
-    {"simulate-fault", Kind::Value, nullptr},
-    {"simulate-send", Kind::Value, nullptr},
+    {"simulate-fault", Kind::Value, kBoardCommands},
+    {"simulate-send", Kind::Value, kBoardCommands},
     {"help", Kind::Flag, nullptr},
     {"version", Kind::Flag, nullptr},
     {"start", Kind::Required, "sweep stepped"},
@@ -38,16 +43,14 @@ constexpr OptionRule kOptions[] = {
     {"points", Kind::Required, "stepped"},
     {"dwell", Kind::Required, "stepped", "list"},
     {"repeat", Kind::Value, "stepped list"},
-    {"clamp", Kind::Flag, "stepped list"},
     {"step", Kind::Required, "sweep"},
     {"interval", Kind::Required, "sweep"},
     {"circular", Kind::Flag, "sweep"},
+    {"clamp", Kind::Flag, "point sweep stepped list"},
     {"duration", Kind::Value, "monitor"},
     {"listen", Kind::Value, "serve"},
-    {"log", Kind::Value, nullptr},
+    {"log", Kind::Value, kBoardCommands},
 };
-
-constexpr const char* kCommands = "point sweep list pause continue close monitor serve";
 
 QStringList Words(const char* pszWords)
 {
@@ -56,15 +59,10 @@ QStringList Words(const char* pszWords)
 
 int ReadMsecs(const QString& strText, const char* pszOption, int nMinimum)
 {
-    bool bOk = false;
-    const int nMsecs = strText.trimmed().toInt(&bOk);
-    if (!bOk || nMsecs < nMinimum) {
-        throw InputError(QStringLiteral("--%1 needs a whole number of milliseconds, %2 or more; got \"%3\".")
-                             .arg(QLatin1String(pszOption))
-                             .arg(nMinimum)
-                             .arg(strText));
-    }
-    return nMsecs;
+    const NumberRule rule{QString::fromLatin1(pszOption), QStringLiteral("ms"), static_cast<double>(nMinimum), INT_MAX,
+                          true, false};
+    QStringList notices;
+    return static_cast<int>(ReadStrictNumber(strText, rule, false, notices));
 }
 
 QByteArray ReadBoardBytes(const QString& strText)
@@ -159,24 +157,27 @@ void ParseCommandLine(const QStringList& arguments, CliOptions& options)
         parser.addOption(QCommandLineOption(QString::fromLatin1(rule.pszName), QString(),
                                             rule.kind == Kind::Flag ? QString() : QStringLiteral("value")));
     }
-    // Apart from --help, so that -h and --help together are not taken as twice.
+    // Apart from the long forms, so that -h and --help together are not taken as twice.
     const QCommandLineOption shortHelp(QStringLiteral("h"));
+    const QCommandLineOption shortVersion(QStringLiteral("v"));
     parser.addOption(shortHelp);
+    parser.addOption(shortVersion);
     const bool bRead = parser.parse(arguments);
     options.strCommand = parser.positionalArguments().value(0);
     CheckRead(parser, arguments, bRead);
     options.bHelp = parser.isSet(shortHelp) || parser.isSet(QStringLiteral("help"));
-    options.bVersion = parser.isSet(QStringLiteral("version"));
-    if (options.bHelp || options.bVersion)
-        return;
-
-    const QString strCommands = Words(kCommands).join(QStringLiteral(", "));
-    if (options.strCommand.isEmpty())
-        throw InputError(QStringLiteral("No command given; the commands are %1.").arg(strCommands));
-    if (!Words(kCommands).contains(options.strCommand)) {
+    options.bVersion = parser.isSet(shortVersion) || parser.isSet(QStringLiteral("version"));
+    QStringList commands = Words(kBoardCommands) << QStringLiteral("ports");
+    commands.removeOne(QStringLiteral("stepped"));
+    const QString strCommands = commands.join(QStringLiteral(", "));
+    if (!options.strCommand.isEmpty() && !commands.contains(options.strCommand)) {
         throw InputError(
             QStringLiteral("Unknown command \"%1\"; the commands are %2.").arg(options.strCommand, strCommands));
     }
+    if (options.bHelp || options.bVersion)
+        return;
+    if (options.strCommand.isEmpty())
+        throw InputError(QStringLiteral("No command given; the commands are %1.").arg(strCommands));
     const QString strRuleCommand = RuleCommand(parser, options.strCommand);
     options.bStepped = strRuleCommand == QLatin1String("stepped");
     CheckCommandOptions(parser, strRuleCommand);
@@ -186,6 +187,7 @@ void ParseCommandLine(const QStringList& arguments, CliOptions& options)
 
     const auto given = [&parser](const char* pszName) { return parser.isSet(QString::fromLatin1(pszName)); };
     const auto value = [&parser](const char* pszName) { return parser.value(QString::fromLatin1(pszName)); };
+    options.bJson = given("json");
     options.strPort = value("port");
     if (given("port") && options.strPort.isEmpty())
         throw InputError(QStringLiteral("--port needs a device, such as /dev/ttyUSB0."));
@@ -226,74 +228,4 @@ void ParseCommandLine(const QStringList& arguments, CliOptions& options)
         if (rule.kind != Kind::Flag && rule.pszCommands && given(rule.pszName))
             options.values.insert(QString::fromLatin1(rule.pszName), value(rule.pszName));
     }
-}
-
-QString HelpText()
-{
-    return QStringLiteral(
-        "Usage: vevevar-cli [--port DEVICE | --simulate] [--json] [--timeout MS] [--log FILE]\n"
-        "                   COMMAND [OPTIONS]\n"
-        "\n"
-        "Sends one command to the signal-source board and resends it until the board\n"
-        "acknowledges, as the control panel does, or serves SCPI for other programs.\n"
-        "\n"
-        "Commands:\n"
-        "  point --amplitude V --frequency MHz\n"
-        "        Output one amplitude (0 to 4 V) and frequency (10 to 400 MHz).\n"
-        "        Values outside are corrected to the nearer bound, with a notice.\n"
-        "  sweep --start MHz --end MHz --amplitude V --step STEP --interval COUNT [--circular]\n"
-        "        Sweep between two whole frequencies (10 to 400 MHz) in steps of STEP,\n"
-        "        one of 15k 30k 61k 122k 244k 488k 976k 1953k 3906k 7812k 15.625M\n"
-        "        31.25M 62.5M 125M, each step lasting COUNT x 20 ns (COUNT 1 or more).\n"
-        "  sweep --spacing log --start MHz --end MHz --points N --dwell S --amplitude V\n"
-        "        [--repeat N] [--clamp]\n"
-        "        Step the board from the computer through N frequencies (2 to 10000)\n"
-        "        spaced logarithmically from start to end (10 to 400 MHz), each held\n"
-        "        S seconds (from the line's round trip, 0.021 at 9600 baud, to 3600),\n"
-        "        N passes (default 1). --spacing lin is the board's own sweep, above.\n"
-        "  list FILE [--amplitude V] [--dwell S] [--repeat N] [--clamp]\n"
-        "        Step through the points of a CSV file (- for standard input): one\n"
-        "        point a line, frequency in MHz, then optionally amplitude in V and\n"
-        "        dwell in s, which --amplitude and --dwell give where a line has none.\n"
-        "        # starts a comment; blank lines and one header row are skipped.\n"
-        "        A stepped run ends after the last point's dwell, leaving the output\n"
-        "        there; a value out of range is refused unless --clamp, which sends\n"
-        "        the nearer bound with a notice. On a terminal a progress line shows\n"
-        "        the point, its frequency and the time left.\n"
-        "  pause | continue\n"
-        "        Pause or continue a running sweep.\n"
-        "  close\n"
-        "        Switch the output off.\n"
-        "  monitor [--duration MS]\n"
-        "        Print what the board sends, with the frequency of each report, for\n"
-        "        MS milliseconds or until interrupted.\n"
-        "  serve [--listen HOST:PORT]\n"
-        "        Hold the port and serve SCPI over TCP, one message a line (VISA's\n"
-        "        TCPIP::HOST::PORT::SOCKET), until interrupted. HOST:PORT defaults to\n"
-        "        127.0.0.1:5025, this machine only; 0.0.0.0:5025 opens it to the\n"
-        "        network, port 0 takes a free one. Logs clients and frame exchanges.\n"
-        "\n"
-        "Options:\n"
-        "  --port DEVICE   The board's serial device; without it and --simulate, the\n"
-        "                  first serial port the system reports.\n"
-        "  --simulate      Run against a virtual board on a pseudo-terminal and show\n"
-        "                  the frames it received.\n"
-        "  --json          Print one JSON object with the frames, replies and result\n"
-        "                  (not with serve).\n"
-        "  --timeout MS    Stop waiting for the acknowledgement after MS milliseconds\n"
-        "                  (default 2000; not with serve).\n"
-        "  --log FILE      Append every frame, reply, verdict and port event to FILE,\n"
-        "                  one JSON object a line.\n"
-        "  -h, --help      Show this text.\n"
-        "  --version       Show the version.\n"
-        "\n"
-        "Testing knobs, with --simulate only:\n"
-        "  --simulate-fault silent|refuse[:N]\n"
-        "                  The virtual board ignores, or answers 45 52 to, every frame,\n"
-        "                  or every frame from the Nth on.\n"
-        "  --simulate-send HEX\n"
-        "                  The virtual board sends these bytes first, such as 19999999.\n"
-        "\n"
-        "Exit status: 0 acknowledged (monitor, serve: done), 2 bad input or a log file\n"
-        "that cannot be opened, 3 the board never acknowledged, 4 the serial port failed.\n");
 }

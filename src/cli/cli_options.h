@@ -15,6 +15,7 @@ struct CliOptions {
     // The traffic log's file; empty for none.
     QString strLogPath;
     bool bSimulate = false;
+    bool bJson = false;
     bool bHelp = false;
     bool bVersion = false;
     int nTimeoutMsecs = 2000;
@@ -27,10 +28,10 @@ struct CliOptions {
     int nFaultFromFrame = 1;
     QByteArray boardSends;
     bool bCircular = false;
+    // Values outside their range go as the nearer bound, with a notice.
+    bool bClamp = false;
     // The sweep is stepped from the computer (--spacing log).
     bool bStepped = false;
-    // Values out of range are sent as the nearer bound, with a notice.
-    bool bClamp = false;
     // The list command's file of points; "-" for standard input.
     QString strFile;
     // Texts of the command's value options (amplitude, start, ...) by name.
@@ -40,5 +41,3 @@ struct CliOptions {
 // Fills options from the arguments (the program name first). Throws
 // InputError for a usage error; what was read up to it stays in options.
 void ParseCommandLine(const QStringList& arguments, CliOptions& options);
-
-QString HelpText();

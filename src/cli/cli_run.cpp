@@ -1,10 +1,12 @@
 #include "cli/cli_run.h"
 
 #include "cli/board_link.h"
+#include "cli/cli_help.h"
 #include "cli/cli_options.h"
 #include "cli/command_plan.h"
 #include "cli/exit_code.h"
 #include "cli/monitor.h"
+#include "cli/port_listing.h"
 #include "cli/run_output.h"
 #include "cli/serve_command.h"
 #include "cli/stepped_command.h"
@@ -126,18 +128,23 @@ int RunCli(const QStringList& arguments)
     try {
         ParseCommandLine(arguments, options);
         if (options.bHelp) {
-            PrintToStdout(HelpText());
+            PrintToStdout(HelpText(options.strCommand));
             return 0;
         }
         if (options.bVersion) {
             PrintToStdout(QStringLiteral("vevevar-cli %1\n").arg(QStringLiteral(VEVEVAR_VERSION)));
             return 0;
         }
+        if (options.strCommand == QLatin1String("ports"))
+            return RunPorts(options.bJson);
         output.SetCommand(options.strCommand);
         if (options.bStepped || options.strCommand == QLatin1String("list"))
             stepped = PlanStepped(options);
         else if (options.strCommand != QLatin1String("monitor") && options.strCommand != QLatin1String("serve"))
             plan = PlanCommand(options);
+        // Whatever is on a port nobody named may be no board at all.
+        if (!options.bSimulate && options.strPort.isEmpty())
+            throw InputError(NoPortText());
         OpenLog(log, options.strLogPath);
     } catch (const InputError& error) {
         output.SetCommand(options.strCommand);

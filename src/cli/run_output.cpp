@@ -100,9 +100,21 @@ void CRunOutput::FrameRecorded(int nRetry, const QString& strFrame)
 
 void CRunOutput::Reply(const QByteArray& bytes, std::optional<float> frequencyMHz)
 {
+    AddReply(bytes, frequencyMHz, false);
+}
+
+void CRunOutput::Received(const QByteArray& bytes, std::optional<float> frequencyMHz)
+{
+    AddReply(bytes, frequencyMHz, true);
+}
+
+void CRunOutput::AddReply(const QByteArray& bytes, std::optional<float> frequencyMHz, bool bMarkReports)
+{
     const double dSeconds = Seconds();
     const QString strHex = ReplyText(bytes).trimmed();
     QJsonObject reply{{QStringLiteral("seconds"), dSeconds}, {QStringLiteral("hex"), strHex}};
+    if (bMarkReports)
+        reply.insert(QStringLiteral("report"), frequencyMHz.has_value());
     if (frequencyMHz)
         reply.insert(QStringLiteral("frequencyMHz"), static_cast<double>(*frequencyMHz));
     m_replies.append(reply);
@@ -111,6 +123,8 @@ void CRunOutput::Reply(const QByteArray& bytes, std::optional<float> frequencyMH
     QString strLine = QString::asprintf("%9.3f  reply  %s", dSeconds, qPrintable(strHex));
     if (frequencyMHz)
         strLine += QString::asprintf("   %.6f MHz", static_cast<double>(*frequencyMHz));
+    else if (bMarkReports)
+        strLine += QStringLiteral("   not a report");
     PrintToStdout(strLine + QLatin1Char('\n'));
 }
 

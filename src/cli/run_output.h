@@ -23,6 +23,9 @@ public:
     // The same, for the object alone: a stepped run shows its points instead.
     void FrameRecorded(int nRetry, const QString& strFrame);
     void Reply(const QByteArray& bytes, std::optional<float> frequencyMHz);
+    // Bytes the board sent unasked, marked as a report with its frequency,
+    // or as not a report.
+    void Received(const QByteArray& bytes, std::optional<float> frequencyMHz);
     void BoardReceived(const QStringList& frames);
     // One frame, shown as the board takes it in.
     void BoardFrame(const QString& strFrame);
@@ -37,6 +40,7 @@ public:
     int Finish(ExitCode code, const QString& strMessage);
 
 private:
+    void AddReply(const QByteArray& bytes, std::optional<float> frequencyMHz, bool bMarkReports);
     double Seconds() const;
     void ClearProgress();
     void DrawProgress();

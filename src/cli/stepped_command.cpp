@@ -24,21 +24,11 @@ double LineLeastDwell()
     return LeastDwellSeconds(LineSettings(), 0);
 }
 
-double Read(const CliOptions& options, const NumberRule& rule, QStringList& notices)
-{
-    return ReadStrictNumber(options.values.value(rule.strOption), rule, options.bClamp, notices);
-}
-
 std::optional<double> ReadOptional(const CliOptions& options, const NumberRule& rule, QStringList& notices)
 {
     if (!options.values.contains(rule.strOption))
         return std::nullopt;
-    return Read(options, rule, notices);
-}
-
-NumberRule AmplitudeRule()
-{
-    return {QStringLiteral("amplitude"), QStringLiteral("V"), kLowestAmplitudeVolts, kHighestAmplitudeVolts, false};
+    return ReadOptionNumber(options, rule, notices);
 }
 
 NumberRule DwellRule()
@@ -141,12 +131,12 @@ SteppedPlan PlanStepped(const CliOptions& options)
         plan.points = ReadPointList(ReadPointListFile(options.strFile), rules, plan.notices);
         return plan;
     }
-    const double dStart = Read(options, FrequencyRule("start"), plan.notices);
-    const double dEnd = Read(options, FrequencyRule("end"), plan.notices);
-    const double dPoints =
-        Read(options, {QStringLiteral("points"), QString(), kLeastLogPoints, kMostLogPoints, true}, plan.notices);
-    const double dDwell = Read(options, DwellRule(), plan.notices);
-    const double dAmplitude = Read(options, AmplitudeRule(), plan.notices);
+    const double dStart = ReadOptionNumber(options, FrequencyRule("start"), plan.notices);
+    const double dEnd = ReadOptionNumber(options, FrequencyRule("end"), plan.notices);
+    const NumberRule pointsRule{QStringLiteral("points"), QString(), kLeastLogPoints, kMostLogPoints, true};
+    const double dPoints = ReadOptionNumber(options, pointsRule, plan.notices);
+    const double dDwell = ReadOptionNumber(options, DwellRule(), plan.notices);
+    const double dAmplitude = ReadOptionNumber(options, AmplitudeRule(), plan.notices);
     plan.points = LogSpacedPoints(dStart, dEnd, static_cast<int>(dPoints), dAmplitude, dDwell);
     return plan;
 }

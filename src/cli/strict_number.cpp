@@ -123,21 +123,21 @@ bool IsWholeDecimal(const QString& strText)
 
 QString RuleText(const NumberRule& rule)
 {
-    const QString strWhat = !rule.bWhole          ? QStringLiteral("a number of %1").arg(rule.strUnit)
+    const QString strWhat = !rule.bWhole                ? QStringLiteral("a number")
                             : rule.strUnit.isEmpty() ? QStringLiteral("a whole count")
-                                                     : QStringLiteral("a whole number of %1").arg(rule.strUnit);
-    return QStringLiteral("%1 from %2 to %3").arg(strWhat, Number(rule.dLowest), Number(rule.dHighest));
+                                                     : QStringLiteral("a whole number");
+    return QStringLiteral("%1 from %2 to %3").arg(strWhat, Number(rule.dLowest), WithUnit(Number(rule.dHighest), rule));
 }
 
 double ReadStrictNumber(const QString& strText, const NumberRule& rule, bool bClamp, QStringList& notices)
 {
     const std::optional<double> value = ReadDecimal(strText);
     if (!value) {
-        throw InputError(QStringLiteral("--%1 needs %2, written as a decimal number such as 12 or 1.5e2; got \"%3\".")
+        throw InputError(QStringLiteral("--%1 needs %2, written as a plain decimal number; got \"%3\".")
                              .arg(rule.strOption, RuleText(rule), strText));
     }
     if (rule.bWhole && !IsWholeDecimal(strText)) {
-        throw InputError(QStringLiteral("--%1 \"%2\" cannot be sent as it is: the board takes %3.")
+        throw InputError(QStringLiteral("--%1 %2 cannot be carried exactly: it takes %3.")
                              .arg(rule.strOption, strText, RuleText(rule)));
     }
     if (*value >= rule.dLowest && *value <= rule.dHighest)
@@ -145,8 +145,9 @@ double ReadStrictNumber(const QString& strText, const NumberRule& rule, bool bCl
     const bool bAbove = *value > rule.dHighest;
     const double dBound = bAbove ? rule.dHighest : rule.dLowest;
     if (!bClamp) {
-        throw InputError(QStringLiteral("--%1 %2 is out of range: the board takes %3. --clamp sends the nearer bound.")
-                             .arg(rule.strOption, WithUnit(strText, rule), RuleText(rule)));
+        const QString strHint = rule.bClampOffered ? QStringLiteral(" --clamp sends the nearer bound.") : QString();
+        throw InputError(QStringLiteral("--%1 %2 is out of range: it takes %3.%4")
+                             .arg(rule.strOption, WithUnit(strText, rule), RuleText(rule), strHint));
     }
     notices.append(QStringLiteral("%1 %2 is %3 %4; sending %4")
                        .arg(rule.strOption, WithUnit(strText, rule),

@@ -26,6 +26,8 @@ struct NumberRule {
     double dHighest = 0.0;
     // Only whole numbers reach the board unchanged.
     bool bWhole = false;
+    // The command takes --clamp, so a refusal mentions it.
+    bool bClampOffered = true;
 };
 
 // The option's value, read strictly. Throws InputError naming the option and
@@ -35,5 +37,5 @@ struct NumberRule {
 // saying so is appended to notices.
 double ReadStrictNumber(const QString& strText, const NumberRule& rule, bool bClamp, QStringList& notices);
 
-// What the rule takes, such as "a whole number of MHz from 10 to 400".
+// What the rule takes, such as "a whole number from 10 to 400 MHz".
 QString RuleText(const NumberRule& rule);
