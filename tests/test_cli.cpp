@@ -135,7 +135,8 @@ private Q_SLOTS:
         if (QTest::currentTestFailed())
             return;
         QCOMPARE(run.nExitCode, 3);
-        QVERIFY2(run.strErr.contains(QStringLiteral("Point 3 of 5, 30 MHz: the board refused it")), qPrintable(run.strErr));
+        const QString strNamed = QStringLiteral("Point 3 of 5, 30 MHz: the board refused it");
+        QVERIFY2(run.strErr.contains(strNamed), qPrintable(run.strErr));
         // Point 3 and its resends, and nothing after them.
         const QStringList received = Strings(run.json.value(QStringLiteral("boardReceived")));
         QCOMPARE(received.mid(0, 3), (QStringList{kPoint1V10MhzFrame, kPoint1V20MhzFrame, kPoint1V30MhzFrame}));

@@ -197,7 +197,8 @@ private Q_SLOTS:
         QTest::addColumn<StepPoint>("point");
         QTest::addColumn<QString>("message");
         QTest::newRow("dwell below the line's round trip")
-            << StepPoint{100.0, 1.0, 0.02} << "Point 2 of 2: dwell 0.02 s is below the least this line allows, 0.021 s.";
+            << StepPoint{100.0, 1.0, 0.02}
+            << "Point 2 of 2: dwell 0.02 s is below the least this line allows, 0.021 s.";
         QTest::newRow("dwell above an hour")
             << StepPoint{100.0, 1.0, 3600.5} << "Point 2 of 2: dwell 3600.5 s is above the most, 3600 s.";
         QTest::newRow("frequency above 400 MHz")

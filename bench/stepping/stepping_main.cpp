@@ -85,7 +85,8 @@ void AddFigures(QList<Figure>& figures, const QString& strWhere, double dDwellMs
     const double dDrift = nSteps > 0 ? result.arrivalsMs.last() - result.arrivalsMs.first() - nSteps * dDwellMs : 0.0;
     const QString strAt = QStringLiteral("%1 dwell%2").arg(Ms(dDwellMs), strWhere);
     const QString strUnit = QStringLiteral("ms");
-    figures.append(MakeFigure(QStringLiteral("step period error, |period − dwell|, at %1").arg(strAt), strUnit, errors,
+    figures.append(MakeFigure(QStringLiteral("step period error, |period − dwell|, at %1").arg(strAt), strUnit,
+                              errors,
                               QStringLiteral("median <= %1 ms").arg(kStepErrorLimitMs), Figure::Judged::Median,
                               kStepErrorLimitMs));
     figures.append(MakeFigure(QStringLiteral("step period error p95 at %1").arg(strAt), strUnit,
@@ -135,5 +136,6 @@ int main(int argc, char* argv[])
                      .arg(nPoints));
     if (!bAllCompleted)
         notes.append(QStringLiteral("A sweep did not complete."));
-    return options.WriteFigures(options.Out(), QStringLiteral("Stepped sweep"), figures, notes) && bAllCompleted ? 0 : 1;
+    const bool bWritten = options.WriteFigures(options.Out(), QStringLiteral("Stepped sweep"), figures, notes);
+    return bWritten && bAllCompleted ? 0 : 1;
 }
