@@ -150,8 +150,8 @@ private Q_SLOTS:
         CliRun run;
         Run({"--simulate", "list", PointFile("two.csv", "20,1,0.03\n40,1,0.03\n")}, run);
         QCOMPARE(run.nExitCode, 0);
-        QVERIFY2(run.strOut.contains(QStringLiteral("point 1 of 2  20 MHz  1 V  ack\n")), qPrintable(run.strOut));
-        QVERIFY2(run.strOut.contains(QStringLiteral("point 2 of 2  40 MHz  1 V  ack\n")), qPrintable(run.strOut));
+        QVERIFY2(run.strOut.contains(QStringLiteral("point 1 of 2  20 MHz  1 V  ack")), qPrintable(run.strOut));
+        QVERIFY2(run.strOut.contains(QStringLiteral("point 2 of 2  40 MHz  1 V  ack")), qPrintable(run.strOut));
     }
 
     void boardReceivesTheFrame_data()
