@@ -4,6 +4,7 @@
 
 #include "board/virtual_board.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QTemporaryDir>
 #include <QTest>
@@ -56,13 +57,103 @@ QStringList SweepArguments(const QString& strStart, const QString& strEnd, const
             QStringLiteral("--interval"), strInterval};
 }
 
+QStringList LogArguments(const QString& strPoints, const QString& strDwell)
+{
+    return {"sweep",  "--spacing", "log",    "--start", "10",      "--end",       "40",
+            "--points", strPoints, "--dwell", strDwell, "--amplitude", "1"};
+}
+
+const QString kPoint1V10MhzFrame = Sealed("A55A5AA50001028F5C280FD75AA5A55A");
+const QString kPoint1V20MhzFrame = Sealed("A55A5AA50001051EB8510FD75AA5A55A");
+const QString kPoint1V30MhzFrame = Sealed("A55A5AA5000107AE147A0FD75AA5A55A");
+const QString kPoint1V40MhzFrame = Sealed("A55A5AA500010A3D70A30FD75AA5A55A");
+
 } // namespace
 
 // What the tool sends for each command and how it ends.
 class TestCli : public CliTest {
     Q_OBJECT
 
+private:
+    QTemporaryDir m_dir;
+
+    // A file of points in the temporary folder, by its name.
+    QString PointFile(const QString& strName, const QByteArray& text)
+    {
+        QFile file(m_dir.filePath(strName));
+        if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
+            qFatal("cannot write %s", qPrintable(file.fileName()));
+        return file.fileName();
+    }
+
 private Q_SLOTS:
+    void steppedRunSendsEveryPointInOrder_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("frames");
+        QTest::addColumn<QString>("notice");
+        const QString strList = PointFile("points.csv", "# frequency MHz, amplitude V, dwell s\n"
+                                                        "frequency,amplitude,dwell\n\n"
+                                                        "10, 0, 0.03\n100,1,0.03  # mid\n400,4\n");
+        QTest::newRow("list") << QStringList{"list", strList, "--dwell", "0.05"}
+                              << QStringList{kPoint0V10MhzFrame, kPoint1V100MhzFrame, kPoint4V400MhzFrame} << QString();
+        const QString strHigh = PointFile("high.csv", "100,1,0.03\n500,5,0.03\n");
+        QTest::newRow("list clamped") << QStringList{"list", strHigh, "--clamp"}
+                                      << QStringList{kPoint1V100MhzFrame, kPoint4V400MhzFrame}
+                                      << "line 2: frequency 500 is outside 10 to 400 MHz; sending 400 MHz";
+        QTest::newRow("log sweep twice")
+            << LogArguments("3", "0.03") + QStringList{"--repeat", "2"}
+            << QStringList{kPoint1V10MhzFrame, kPoint1V20MhzFrame, kPoint1V40MhzFrame,
+                           kPoint1V10MhzFrame, kPoint1V20MhzFrame, kPoint1V40MhzFrame}
+            << QString();
+    }
+    void steppedRunSendsEveryPointInOrder()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, frames);
+        QFETCH(QString, notice);
+        CliRun run;
+        RunSimulated(arguments, run);
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(run.nExitCode, 0);
+        QCOMPARE(Strings(run.json.value(QStringLiteral("boardReceived"))), frames);
+        const QJsonArray points = run.json.value(QStringLiteral("points")).toArray();
+        QCOMPARE(points.size(), frames.size());
+        for (int i = 0; i < points.size(); ++i) {
+            QCOMPARE(points[i].toObject().value(QStringLiteral("hex")).toString(), frames[i]);
+            QCOMPARE(points[i].toObject().value(QStringLiteral("result")).toString(), QStringLiteral("ack"));
+        }
+        QCOMPARE(Strings(run.json.value(QStringLiteral("notices"))).join(QLatin1Char('\n')).contains(notice), true);
+    }
+
+    void refusedPointEndsTheList()
+    {
+        const QString strList = PointFile("five.csv", "10,1,0.05\n20,1,0.05\n30,1,0.05\n40,1,0.05\n50,1,0.05\n");
+        CliRun run;
+        RunSimulated({"--simulate-fault", "refuse:3", "list", strList}, run);
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(run.nExitCode, 3);
+        const QString strNamed = QStringLiteral("Point 3 of 5, 30 MHz: the board refused it");
+        QVERIFY2(run.strErr.contains(strNamed), qPrintable(run.strErr));
+        // Point 3 and its resends, and nothing after them.
+        const QStringList received = Strings(run.json.value(QStringLiteral("boardReceived")));
+        QCOMPARE(received.mid(0, 3), (QStringList{kPoint1V10MhzFrame, kPoint1V20MhzFrame, kPoint1V30MhzFrame}));
+        QCOMPARE(Counts(received.mid(2)), Rising(6));
+        for (const QString& strFrame : received.mid(2))
+            QCOMPARE(WithoutCountAndCrc(strFrame), WithoutCountAndCrc(kPoint1V30MhzFrame));
+    }
+
+    void listTextShowsEachPoint()
+    {
+        CliRun run;
+        Run({"--simulate", "list", PointFile("two.csv", "20,1,0.03\n40,1,0.03\n")}, run);
+        QCOMPARE(run.nExitCode, 0);
+        QVERIFY2(run.strOut.contains(QStringLiteral("point 1 of 2  20 MHz  1 V  ack")), qPrintable(run.strOut));
+        QVERIFY2(run.strOut.contains(QStringLiteral("point 2 of 2  40 MHz  1 V  ack")), qPrintable(run.strOut));
+    }
+
     void boardReceivesTheFrame_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -197,6 +288,26 @@ private Q_SLOTS:
         QTest::newRow("bare double dash") << QStringList{"--", "close"} << "Unknown option \"--\"";
         QTest::newRow("empty port") << QStringList{"--port=", "close"} << "--port needs a device";
         QTest::newRow("odd hex digits") << QStringList{"--simulate-send", "199", "close"} << "pairs of hexadecimal";
+        const QString strBadLine = PointFile("bad.csv", "10,1,0.05\n20,1,0.05\n30,x,0.05\n40,1,0.05\n");
+        QTest::newRow("list, bad line 3") << QStringList{"list", strBadLine}
+                                          << "line 3, column 2: the amplitude \"x\" is not a number of V";
+        const QString strHigh = PointFile("high.csv", "100,1,0.03\n500,1,0.03\n");
+        QTest::newRow("list, value out of range") << QStringList{"list", strHigh}
+                                                  << "line 2, column 1: frequency 500 is outside 10 to 400 MHz";
+        const QString strNoDwell = PointFile("nodwell.csv", "# header-less\n100,1\n");
+        QTest::newRow("list, dwell nowhere") << QStringList{"list", strNoDwell} << "line 2, column 3: no dwell";
+        const QString strEmpty = PointFile("empty.csv", "frequency\n# none\n");
+        QTest::newRow("list without points") << QStringList{"list", strEmpty} << "The list holds no points.";
+        QTest::newRow("list of no file") << QStringList{"list", m_dir.filePath("none.csv")} << "Cannot read the list";
+        QTest::newRow("list without a file") << QStringList{"list"} << "list needs a file of points";
+        QTest::newRow("dwell below the line's least") << LogArguments("3", "0.01") << "--dwell 0.01 s is out of range";
+        QTest::newRow("one log point") << LogArguments("1", "0.05") << "--points 1 is out of range";
+        QTest::newRow("log sweep with a step") << LogArguments("3", "0.05") + QStringList{"--step", "15k"}
+                                               << "--step does not go with sweep --spacing log";
+        QTest::newRow("log sweep without points") << QStringList{"sweep", "--spacing", "log"}
+                                                  << "sweep --spacing log needs --start";
+        QTest::newRow("unknown spacing") << LogArguments("3", "0.05").replaceInStrings("log", "cubic")
+                                         << "--spacing is lin or log";
     }
     void badInputIsRefused()
     {

@@ -37,16 +37,33 @@ void CBoardLink::Open(const CliOptions& options, CRunOutput& output, CTrafficLog
         m_pBoard->SendRaw(options.boardSends);
 }
 
+void CBoardLink::ArmFault(const CliOptions& options)
+{
+    const auto arm = [this, strFault = options.strFault] {
+        if (strFault == QLatin1String("silent"))
+            m_pBoard->StaySilent(kFaultFrames);
+        else if (strFault == QLatin1String("refuse"))
+            m_pBoard->Refuse(kFaultFrames);
+    };
+    if (options.nFaultFromFrame <= 1) {
+        arm();
+        return;
+    }
+    // Set as a frame arrives, a knob meets the frames after it.
+    QObject::connect(m_pBoard.get(), &CVirtualBoard::FrameReceived, m_pBoard.get(),
+                     [this, arm, nBefore = options.nFaultFromFrame - 1] {
+                         if (m_pBoard->Frames().size() == nBefore)
+                             arm();
+                     });
+}
+
 QString CBoardLink::ChoosePort(const CliOptions& options)
 {
     if (options.bSimulate) {
         m_pBoard = std::make_unique<CVirtualBoard>();
         if (!m_pBoard->Open())
             throw CommError(QStringLiteral("Cannot start the virtual board: %1").arg(m_pBoard->ErrorText()));
-        if (options.strFault == QLatin1String("silent"))
-            m_pBoard->StaySilent(kFaultFrames);
-        else if (options.strFault == QLatin1String("refuse"))
-            m_pBoard->Refuse(kFaultFrames);
+        ArmFault(options);
         m_link.Ports().AddPreferred(m_pBoard->PortName(), m_pBoard->PortDescription());
         if (QIODevice* pClientEnd = m_pBoard->ClientEnd())
             m_link.AddDevicePort(m_pBoard->PortName(), *pClientEnd);

@@ -35,6 +35,7 @@ public:
 
 private:
     QString ChoosePort(const CliOptions& options);
+    void ArmFault(const CliOptions& options);
 
     std::unique_ptr<CVirtualBoard> m_pBoard;
     CSerialLink m_link;

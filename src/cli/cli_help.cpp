@@ -35,6 +35,23 @@ constexpr CommandHelp kCommandHelp[] = {
      "1953k 3906k 7812k 15.625M 31.25M 62.5M 125M, each step lasting\n"
      "COUNT x 20 ns (COUNT a whole number from 1 to 2147483647).\n"
      "--circular repeats the sweep.\n", true},
+    {"sweep", kBoardOptions,
+     "sweep --spacing log --start MHz --end MHz --points N --dwell S\n"
+     "      --amplitude V [--repeat N] [--clamp]",
+     "Step the board from the computer through N frequencies (2 to 10000)\n"
+     "spaced logarithmically from start to end (10 to 400 MHz), each held\n"
+     "S seconds (from the line's round trip, 0.021 at 9600 baud, to 3600),\n"
+     "N passes (default 1). --spacing lin is the board's own sweep, above.\n", true},
+    {"list", kBoardOptions, "list FILE [--amplitude V] [--dwell S] [--repeat N] [--clamp]",
+     "Step through the points of a CSV file (- for standard input): one\n"
+     "point a line, frequency in MHz, then optionally amplitude in V and\n"
+     "dwell in s, which --amplitude and --dwell give where a line has none.\n"
+     "# starts a comment; blank lines and one header row are skipped. A bad\n"
+     "line is refused naming its line and column.\n"
+     "A stepped run sends each point at its time, ends after the last point's\n"
+     "dwell and leaves the output there; a point the board does not\n"
+     "acknowledge ends it with status 3, naming the point. On a terminal a\n"
+     "progress line shows the point, its frequency and the time left.\n", true},
     {"pause continue", kBoardOptions, "pause | continue", "Pause or continue a running sweep.\n", false},
     {"close", kBoardOptions, "close", "Switch the output off.\n", false},
     {"monitor", kBoardOptions, "monitor [--duration MS]",
@@ -69,8 +86,9 @@ constexpr char kOptionsText[] =
     "  -v, --version   Show the version.\n"
     "\n"
     "Testing knobs, with --simulate only:\n"
-    "  --simulate-fault silent|refuse\n"
-    "                  The virtual board ignores, or answers 45 52 to, every frame.\n"
+    "  --simulate-fault silent|refuse[:N]\n"
+    "                  The virtual board ignores, or answers 45 52 to, every frame,\n"
+    "                  or every frame from the Nth on.\n"
     "  --simulate-send HEX\n"
     "                  The virtual board sends these bytes first, such as 19999999.\n"
     "\n"
@@ -106,10 +124,13 @@ QString CommandText(const CommandHelp& help)
 
 QString HelpText(const QString& strCommand)
 {
+    QString strCommandText;
     for (const CommandHelp& help : kCommandHelp) {
         if (QString::fromLatin1(help.pszNames).split(QLatin1Char(' ')).contains(strCommand))
-            return CommandText(help);
+            strCommandText += (strCommandText.isEmpty() ? QString() : QStringLiteral("\n")) + CommandText(help);
     }
+    if (!strCommandText.isEmpty())
+        return strCommandText;
     QString strText = QStringLiteral(
         "Usage: vevevar-cli [--port DEVICE | --simulate] [--json] [--timeout MS] [--log FILE]\n"
         "                   COMMAND [OPTIONS]\n"

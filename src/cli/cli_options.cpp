@@ -19,28 +19,34 @@ struct OptionRule {
     Kind kind;
     // Blank-separated commands the option belongs to; none for a global one.
     const char* pszCommands;
+    // Commands that take a required option without needing it.
+    const char* pszOptionalIn = "";
 };
 
 // The commands that talk to the board, through a port or a virtual one.
-constexpr char kBoardCommands[] = "point sweep pause continue close monitor serve";
+constexpr char kBoardCommands[] = "point sweep stepped list pause continue close monitor serve";
 
 constexpr OptionRule kOptions[] = {
     {"port", Kind::Value, kBoardCommands},
     {"simulate", Kind::Flag, kBoardCommands},
-    {"json", Kind::Flag, "point sweep pause continue close monitor ports"},
+    {"json", Kind::Flag, "point sweep stepped list pause continue close monitor ports"},
     {"timeout", Kind::Value, "point sweep pause continue close monitor"},
     {"simulate-fault", Kind::Value, kBoardCommands},
     {"simulate-send", Kind::Value, kBoardCommands},
     {"help", Kind::Flag, nullptr},
     {"version", Kind::Flag, nullptr},
-    {"start", Kind::Required, "sweep"},
-    {"end", Kind::Required, "sweep"},
-    {"amplitude", Kind::Required, "point sweep"},
+    {"start", Kind::Required, "sweep stepped"},
+    {"end", Kind::Required, "sweep stepped"},
+    {"amplitude", Kind::Required, "point sweep stepped", "list"},
     {"frequency", Kind::Required, "point"},
+    {"spacing", Kind::Value, "sweep stepped"},
+    {"points", Kind::Required, "stepped"},
+    {"dwell", Kind::Required, "stepped", "list"},
+    {"repeat", Kind::Value, "stepped list"},
     {"step", Kind::Required, "sweep"},
     {"interval", Kind::Required, "sweep"},
     {"circular", Kind::Flag, "sweep"},
-    {"clamp", Kind::Flag, "point sweep"},
+    {"clamp", Kind::Flag, "point sweep stepped list"},
     {"duration", Kind::Value, "monitor"},
     {"listen", Kind::Value, "serve"},
     {"log", Kind::Value, kBoardCommands},
@@ -102,21 +108,43 @@ void CheckRead(const QCommandLineParser& parser, const QStringList& arguments, b
     if (!bRead)
         throw InputError(parser.errorText());
     const QStringList words = parser.positionalArguments();
-    if (words.size() > 1)
-        throw InputError(QStringLiteral("Unexpected argument \"%1\" after the command.").arg(words[1]));
+    const int nWords = words.value(0) == QLatin1String("list") ? 2 : 1;
+    if (words.size() > nWords)
+        throw InputError(QStringLiteral("Unexpected argument \"%1\" after the command.").arg(words[nWords]));
+}
+
+// The board's linear sweep and the stepped logarithmic one take different
+// options; the rules know the stepped one as "stepped".
+QString RuleCommand(const QCommandLineParser& parser, const QString& strCommand)
+{
+    const QString strSpacing = parser.value(QStringLiteral("spacing"));
+    if (strCommand != QLatin1String("sweep") || !parser.isSet(QStringLiteral("spacing")))
+        return strCommand;
+    if (strSpacing == QLatin1String("log"))
+        return QStringLiteral("stepped");
+    if (strSpacing == QLatin1String("lin"))
+        return strCommand;
+    throw InputError(QStringLiteral("--spacing is lin or log; got \"%1\".").arg(strSpacing));
+}
+
+QString CommandName(const QString& strRuleCommand)
+{
+    return strRuleCommand == QLatin1String("stepped") ? QStringLiteral("sweep --spacing log") : strRuleCommand;
 }
 
 void CheckCommandOptions(const QCommandLineParser& parser, const QString& strCommand)
 {
     for (const OptionRule& rule : kOptions) {
         const QString strName = QString::fromLatin1(rule.pszName);
-        if (rule.pszCommands && parser.isSet(strName) && !Words(rule.pszCommands).contains(strCommand))
-            throw InputError(QStringLiteral("--%1 does not go with %2.").arg(strName, strCommand));
+        const bool bGoesWith =
+            Words(rule.pszCommands).contains(strCommand) || Words(rule.pszOptionalIn).contains(strCommand);
+        if (rule.pszCommands && parser.isSet(strName) && !bGoesWith)
+            throw InputError(QStringLiteral("--%1 does not go with %2.").arg(strName, CommandName(strCommand)));
     }
     for (const OptionRule& rule : kOptions) {
         const QString strName = QString::fromLatin1(rule.pszName);
         if (rule.kind == Kind::Required && !parser.isSet(strName) && Words(rule.pszCommands).contains(strCommand))
-            throw InputError(QStringLiteral("%1 needs --%2.").arg(strCommand, strName));
+            throw InputError(QStringLiteral("%1 needs --%2.").arg(CommandName(strCommand), strName));
     }
 }
 
@@ -139,7 +167,8 @@ void ParseCommandLine(const QStringList& arguments, CliOptions& options)
     CheckRead(parser, arguments, bRead);
     options.bHelp = parser.isSet(shortHelp) || parser.isSet(QStringLiteral("help"));
     options.bVersion = parser.isSet(shortVersion) || parser.isSet(QStringLiteral("version"));
-    const QStringList commands = Words(kBoardCommands) << QStringLiteral("ports");
+    QStringList commands = Words(kBoardCommands) << QStringLiteral("ports");
+    commands.removeOne(QStringLiteral("stepped"));
     const QString strCommands = commands.join(QStringLiteral(", "));
     if (!options.strCommand.isEmpty() && !commands.contains(options.strCommand)) {
         throw InputError(
@@ -149,7 +178,12 @@ void ParseCommandLine(const QStringList& arguments, CliOptions& options)
         return;
     if (options.strCommand.isEmpty())
         throw InputError(QStringLiteral("No command given; the commands are %1.").arg(strCommands));
-    CheckCommandOptions(parser, options.strCommand);
+    const QString strRuleCommand = RuleCommand(parser, options.strCommand);
+    options.bStepped = strRuleCommand == QLatin1String("stepped");
+    CheckCommandOptions(parser, strRuleCommand);
+    options.strFile = parser.positionalArguments().value(1);
+    if (options.strCommand == QLatin1String("list") && options.strFile.isEmpty())
+        throw InputError(QStringLiteral("list needs a file of points, or - for standard input."));
 
     const auto given = [&parser](const char* pszName) { return parser.isSet(QString::fromLatin1(pszName)); };
     const auto value = [&parser](const char* pszName) { return parser.value(QString::fromLatin1(pszName)); };
@@ -172,9 +206,17 @@ void ParseCommandLine(const QStringList& arguments, CliOptions& options)
     const bool bSend = given("simulate-send");
     if ((bFault || bSend) && !options.bSimulate)
         throw InputError(QStringLiteral("--simulate-fault and --simulate-send need --simulate."));
-    options.strFault = value("simulate-fault");
-    if (bFault && options.strFault != QLatin1String("silent") && options.strFault != QLatin1String("refuse"))
-        throw InputError(QStringLiteral("--simulate-fault is silent or refuse; got \"%1\".").arg(options.strFault));
+    const QString strFault = value("simulate-fault");
+    options.strFault = strFault.section(QLatin1Char(':'), 0, 0);
+    bool bFrom = true;
+    if (strFault.contains(QLatin1Char(':')))
+        options.nFaultFromFrame = strFault.section(QLatin1Char(':'), 1).toInt(&bFrom);
+    if (bFault && ((options.strFault != QLatin1String("silent") && options.strFault != QLatin1String("refuse"))
+                   || !bFrom || options.nFaultFromFrame < 1)) {
+        throw InputError(QStringLiteral("--simulate-fault is silent or refuse, or silent:N or refuse:N from the Nth "
+                                        "frame on; got \"%1\".")
+                             .arg(strFault));
+    }
     if (bSend)
         options.boardSends = ReadBoardBytes(value("simulate-send"));
 
@@ -183,7 +225,7 @@ void ParseCommandLine(const QStringList& arguments, CliOptions& options)
     options.bCircular = given("circular");
     options.bClamp = given("clamp");
     for (const OptionRule& rule : kOptions) {
-        if (rule.kind == Kind::Required && given(rule.pszName))
+        if (rule.kind != Kind::Flag && rule.pszCommands && given(rule.pszName))
             options.values.insert(QString::fromLatin1(rule.pszName), value(rule.pszName));
     }
 }
