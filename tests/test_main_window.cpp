@@ -4,6 +4,7 @@
 #include "serial/port_table.h"
 #include "pages/reply_state.h"
 #include "support/golden_frames.h"
+#include "support/raw_pty.h"
 #include "support/window_on_board.h"
 
 #include <QApplication>
@@ -196,6 +197,36 @@ private Q_SLOTS:
         QVERIFY(Fixture().Messages().isEmpty());
     }
 
+    void portSwitchDropsWhatWaitedOnTheNewPort_data()
+    {
+        QTest::addColumn<QByteArray>("waiting");
+        QTest::newRow("two bytes") << QByteArray::fromHex("AABB");
+        QTest::newRow("first byte of an answer, held for its second") << QByteArray::fromHex("4F");
+    }
+    void portSwitchDropsWhatWaitedOnTheNewPort()
+    {
+        QFETCH(QByteArray, waiting);
+        RawPty line;
+        QVERIFY(line.IsOpen());
+        g_msComm.Ports().AddPreferred(line.SlavePath(), QStringLiteral("raw line"));
+        Ui().cmbComPort->showPopup();
+        Ui().cmbComPort->hidePopup();
+        line.Write(waiting);
+        QTest::qWait(100);
+        g_strReply = QStringLiteral("4F 4B ");
+        g_bReplyArrived = 0;
+        Q_EMIT Ui().cmbComPort->activated(1);
+        QCOMPARE(g_msComm.PortLocation(), line.SlavePath());
+        QTest::qWait(600);
+        QCOMPARE(g_strReply, QStringLiteral("4F 4B "));
+        QCOMPARE(g_bReplyArrived, 0);
+        QCOMPARE(DisplayText(Fixture()), QString());
+        // The new port receives what comes after the switch.
+        line.Write(QByteArray::fromHex("0102"));
+        QTRY_COMPARE_WITH_TIMEOUT(g_strReply, QStringLiteral("01 02 "), 5000);
+        QCOMPARE(DisplayText(Fixture()), QStringLiteral("01 02 "));
+    }
+
     void pickedEntryOpensTheDeviceItShowed()
     {
         CVirtualBoard second;
@@ -279,14 +310,27 @@ private Q_SLOTS:
         QCOMPARE(g_bReplyArrived, 1);
     }
 
-    void displayEndsOnTheLatestOfQuickReplies()
+    void displayEndsOnTheLatestReply_data()
     {
-        // The second reply comes while the display is still resting from the first.
+        QTest::addColumn<int>("quietMs");
+        QTest::newRow("while the display rests from the first") << 20;
+        QTest::newRow("after a quiet line, painted in its own event") << 1000;
+    }
+    void displayEndsOnTheLatestReply()
+    {
+        QFETCH(int, quietMs);
         Fixture().Board().SendRaw(QByteArray::fromHex("4F4B"));
         QTRY_COMPARE_WITH_TIMEOUT(g_strReply, QStringLiteral("4F 4B "), 5000);
-        QTest::qWait(20);
+        QTest::qWait(quietMs);
+        QStringList shownAtEvent;
+        const QMetaObject::Connection watcher = connect(&g_msComm, &CMSComm::OnComm, this, [this, &shownAtEvent] {
+            shownAtEvent.append(DisplayText(Fixture()));
+        });
         Fixture().Board().SendRaw(QByteArray::fromHex("19999999"));
         QTRY_COMPARE_WITH_TIMEOUT(g_strReply, QStringLiteral("19 99 99 99 "), 5000);
+        disconnect(watcher);
+        if (quietMs >= 1000)
+            QCOMPARE(shownAtEvent, QStringList{QStringLiteral("19 99 99 99 ")});
         QTRY_COMPARE_WITH_TIMEOUT(DisplayText(Fixture()), QStringLiteral("19 99 99 99 "), 5000);
     }
 
