@@ -315,6 +315,43 @@ private Q_SLOTS:
             QVERIFY2(frame.Hex().mid(28, 4) <= QStringLiteral("3FFE"), qPrintable(frame.Hex()));
     }
 
+    // The swap message of a resend opens over "out of scale", and the resend
+    // waits for it: the frame goes out swapped once the operator closed it.
+    void resendsMessageOpensOverAnotherAndHoldsTheResend()
+    {
+        const QString strSwap = QStringLiteral("Stop frequency is greater than  start frequency");
+        Fixture().Board().StaySilent(1);
+        Type(Ui().editStartFreq, QStringLiteral("100"));
+        Type(Ui().editEndFreq, QStringLiteral("300"));
+        Click(Ui().btnScan);
+        QTRY_COMPARE_WITH_TIMEOUT(Fixture().FrameTexts().size(), 1, kWaitMs);
+        Type(Ui().editEndFreq, QStringLiteral("50"));
+
+        QStringList open;
+        QStringList seenInSwap;
+        Fixture().SetWhileMessageOpen([this, &open, &seenInSwap](const QString& strText) {
+            open.append(strText);
+            if (strText == QStringLiteral("out of scale")) {
+                Fixture().Board().SendRaw(QByteArray::fromHex("4552"));
+                QTRY_COMPARE_WITH_TIMEOUT(Fixture().FrameTexts().size(), 2, kWaitMs);
+            } else {
+                seenInSwap << open.join('|') << Ui().editStartFreq->text() << Ui().editEndFreq->text()
+                           << QString::number(Fixture().FrameTexts().size());
+                QTest::qWait(300);
+                seenInSwap << QString::number(Fixture().FrameTexts().size());
+            }
+            open.removeLast();
+        });
+        Type(Ui().editAmplitude, QStringLiteral("5"));
+        QCOMPARE(Fixture().Messages(), (QStringList{QStringLiteral("out of scale"), strSwap}));
+        QCOMPARE(seenInSwap, (QStringList{"out of scale|" + strSwap, "100", "50", "1", "1"}));
+        QCOMPARE(Fixture().FrameTexts(),
+                 (QStringList{SweepFrame("00", "199999994CCCCCCC", "0000", "06", "00000005", "00"),
+                              SweepFrame("01", "0CCCCCCC19999999", "3FFE", "06", "00000005", "00")}));
+        const QStringList shown{Ui().editStartFreq->text(), Ui().editEndFreq->text(), Ui().editAmplitude->text()};
+        QCOMPARE(shown, (QStringList{"50", "100", "4"}));
+    }
+
     void failedResendEndsTheWatch()
     {
         Fixture().Board().Refuse(1);
