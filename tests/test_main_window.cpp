@@ -4,6 +4,7 @@
 #include "serial/port_table.h"
 #include "pages/reply_state.h"
 #include "support/golden_frames.h"
+#include "support/raw_pty.h"
 #include "support/window_on_board.h"
 
 #include <QApplication>
@@ -196,6 +197,20 @@ private Q_SLOTS:
         QVERIFY(Fixture().Messages().isEmpty());
     }
 
+    void portSwitchDropsWhatWaitedOnTheNewPort()
+    {
+        RawPty line;
+        g_msComm.Ports().AddPreferred(line.SlavePath(), QString());
+        Ui().cmbComPort->showPopup();
+        line.Write(QByteArray::fromHex("AABB"));
+        QTest::qWait(100);
+        Q_EMIT Ui().cmbComPort->activated(1);
+        QTest::qWait(600);
+        QVERIFY(g_strReply.isEmpty() && DisplayText(Fixture()).isEmpty() && !g_bReplyArrived);
+        line.Write(QByteArray::fromHex("0102"));
+        QTRY_COMPARE_WITH_TIMEOUT(DisplayText(Fixture()), QStringLiteral("01 02 "), 5000);
+    }
+
     void pickedEntryOpensTheDeviceItShowed()
     {
         CVirtualBoard second;
@@ -273,9 +288,13 @@ private Q_SLOTS:
         QFETCH(QByteArray, bytes);
         QFETCH(QString, text);
         g_bReplyArrived = 0;
+        // The first reply on a quiet line is painted in its own event.
+        QObject receiver;
+        QString strShownAtEvent;
+        connect(&g_msComm, &CMSComm::OnComm, &receiver, [&] { strShownAtEvent = DisplayText(Fixture()); });
         Fixture().Board().SendRaw(bytes);
         QTRY_COMPARE_WITH_TIMEOUT(g_strReply, text, 5000);
-        QCOMPARE(DisplayText(Fixture()), text);
+        QCOMPARE(strShownAtEvent, text);
         QCOMPARE(g_bReplyArrived, 1);
     }
 

@@ -95,7 +95,8 @@ private:
     int m_nAction = 0;
     int m_nFramesChecked = 0;
     int m_nFaultsInjected = 0;
-    int m_nBoxDepth = 0;
+    // Texts of the boxes open now, the innermost last.
+    QStringList m_openBoxes;
     QString m_strBroken;
     // Flood detection: the message last raised without any action since.
     QString m_strLastUnpromptedMessage;
@@ -276,15 +277,16 @@ private:
 
     void OnMessage(const QString& strText)
     {
-        if (++m_nBoxDepth > 1)
-            Break(QStringLiteral("a second message box opened over \"%1\"").arg(strText));
+        if (m_openBoxes.contains(strText))
+            Break(QStringLiteral("\"%1\" opened over itself").arg(strText));
+        m_openBoxes.append(strText);
         if (!m_bActedSince && strText == m_strLastUnpromptedMessage)
             Break(QStringLiteral("\"%1\" shown again with nothing done in between").arg(strText));
         if (!m_bActedSince)
             m_strLastUnpromptedMessage = strText;
         // The operator reads it for a moment; ticks and replies go on.
         QTest::qWait(Draw(30));
-        --m_nBoxDepth;
+        m_openBoxes.removeLast();
     }
 
 private Q_SLOTS:

@@ -297,20 +297,35 @@ private Q_SLOTS:
     }
 
     // While "out of scale" is open the field still holds the typed value;
-    // the watch goes on resending and must not send it.
+    // the watch goes on resending and must not send it. The resend's own
+    // message opens over it, and the resend waits until it is closed.
     void resendWhileAmplitudeIsCorrectedSendsFourVolts()
     {
-        Fixture().Board().Refuse(100);
+        const QString strSwap = QStringLiteral("Stop frequency is greater than  start frequency");
+        Fixture().Board().StaySilent(1);
         Click(Ui().btnScan);
-        int nFramesWhileOpen = 0;
-        Fixture().SetWhileMessageOpen([this, &nFramesWhileOpen](const QString&) {
+        QTRY_COMPARE_WITH_TIMEOUT(Fixture().FrameTexts().size(), 1, kWaitMs);
+        Type(Ui().editStartFreq, QStringLiteral("300"));
+        Type(Ui().editEndFreq, QStringLiteral("100"));
+        Fixture().Board().SendRaw(QByteArray::fromHex("4552"));
+        QMap<QString, qsizetype> framesWhileOpen;
+        int nOpen = 0;
+        int nMostOpen = 0;
+        Fixture().SetWhileMessageOpen([&](const QString& strText) {
+            nMostOpen = std::max(nMostOpen, ++nOpen);
             const qsizetype nBefore = Fixture().Board().Frames().size();
-            QTest::qWait(300);
-            nFramesWhileOpen = static_cast<int>(Fixture().Board().Frames().size() - nBefore);
+            if (strText == strSwap)
+                QTest::qWait(300);
+            else
+                QTRY_COMPARE_WITH_TIMEOUT(Fixture().Board().Frames().size(), nBefore + 1, kWaitMs);
+            framesWhileOpen[strText] = Fixture().Board().Frames().size() - nBefore;
+            --nOpen;
         });
         Type(Ui().editAmplitude, QStringLiteral("9"));
-        QCOMPARE(Fixture().Messages(), QStringList{QStringLiteral("out of scale")});
-        QVERIFY(nFramesWhileOpen > 0);
+        QCOMPARE(Fixture().Messages(), (QStringList{QStringLiteral("out of scale"), strSwap}));
+        QCOMPARE(nMostOpen, 2);
+        QCOMPARE(framesWhileOpen, (QMap<QString, qsizetype>{{QStringLiteral("out of scale"), 1}, {strSwap, 0}}));
+        QCOMPARE(Fixture().FrameTexts().last().mid(8, 24), QStringLiteral("0103199999994CCCCCCC3FFE"));
         for (const ReceivedFrame& frame : Fixture().Board().Frames())
             QVERIFY2(frame.Hex().mid(28, 4) <= QStringLiteral("3FFE"), qPrintable(frame.Hex()));
     }

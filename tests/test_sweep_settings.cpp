@@ -239,25 +239,33 @@ private Q_SLOTS:
         QCOMPARE(Ui().editAmplitude->text(), QStringLiteral("1.000"));
     }
 
+    // Loading stops at a text that is not a number: Circular Scan keeps its value.
     void currentFrequencyLoadedByScan_data()
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("a number") << "123.5" << "123.5";
-        QTest::newRow("blanks around a number") << " 42 " << "42";
-        QTest::newRow("letters keep the value") << "abc" << "0";
-        QTest::newRow("a number and more keeps the value") << "2.5V" << "0";
+        QTest::addColumn<QString>("circular");
+        QTest::newRow("a number") << "123.5" << "123.5" << "01";
+        QTest::newRow("blanks around a number") << " 42 " << "42" << "01";
+        QTest::newRow("letters stop the loading") << "abc" << "0" << "00";
+        QTest::newRow("a number and more stops it") << "2.5V" << "0" << "00";
     }
     void currentFrequencyLoadedByScan()
     {
         QFETCH(QString, typed);
         QFETCH(QString, shown);
+        QFETCH(QString, circular);
         Type(Ui().editCurrentFreq, typed);
+        Type(Ui().editTimeInterval, QStringLiteral("7"));
+        Click(Ui().chkCircular);
         Click(Ui().btnScan);
-        // The bar pushes every member, the one Scan loaded among them.
+        QTRY_COMPARE_WITH_TIMEOUT(Fixture().FrameTexts().size(), 1, kWaitMs);
+        QCOMPARE(Fixture().FrameTexts().first().mid(34, 10), QStringLiteral("00000007") + circular);
+        // The bar pushes every member, those Scan loaded among them.
         Ui().scrollAmplitude->triggerAction(QAbstractSlider::SliderSingleStepAdd);
         QCOMPARE(Ui().editCurrentFreq->text(), shown);
-        QVERIFY(Fixture().Messages().isEmpty());
+        QCOMPARE(Ui().editTimeInterval->text(), QStringLiteral("7"));
+        QCOMPARE(Fixture().Messages(), circular == "01" ? QStringList() : QStringList{"Please enter a number."});
     }
 
     void intervalListRebuiltOnEveryOpening()

@@ -11,17 +11,11 @@ MessageBoxHook& Hook()
     return hook;
 }
 
-// The text on screen, if any, and those waiting for it to close.
-struct BoxQueue {
-    bool bOpen = false;
-    QString strOpen;
-    QStringList pending;
-};
-
-BoxQueue& Queue()
+// The texts on screen, the innermost box last.
+QStringList& OpenTexts()
 {
-    static BoxQueue queue;
-    return queue;
+    static QStringList texts;
+    return texts;
 }
 
 void ShowOne(QWidget* pParent, const QString& strText)
@@ -38,22 +32,12 @@ void ShowOne(QWidget* pParent, const QString& strText)
 
 void ShowMessageBox(QWidget* pParent, const QString& strText)
 {
-    BoxQueue& queue = Queue();
-    if ((queue.bOpen && queue.strOpen == strText) || queue.pending.contains(strText))
+    QStringList& open = OpenTexts();
+    if (open.contains(strText))
         return;
-    if (queue.bOpen) {
-        // A box opened from inside another's event loop would stack on it.
-        queue.pending.append(strText);
-        return;
-    }
-    queue.pending.append(strText);
-    while (!queue.pending.isEmpty()) {
-        queue.strOpen = queue.pending.takeFirst();
-        queue.bOpen = true;
-        ShowOne(pParent, queue.strOpen);
-        queue.bOpen = false;
-    }
-    queue.strOpen.clear();
+    open.append(strText);
+    ShowOne(pParent, strText);
+    open.removeLast();
 }
 
 void SetMessageBoxHook(MessageBoxHook hook)

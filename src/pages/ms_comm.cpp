@@ -7,8 +7,9 @@ CMSComm g_msComm;
 CMSComm::CMSComm()
 {
     connect(this, &CSerialLink::replyReceived, this, [this](const QByteArray& bytes) {
-        m_input = bytes;
+        m_eventInput = bytes;
         RaiseEvent(kEventReceive, QString());
+        m_eventInput.reset();
     });
     connect(this, &CSerialLink::portFailed, this, [this](const QString& strWhy) {
         RaiseEvent(GetPortOpen() ? kEventPortError : kEventDisconnected, strWhy);
@@ -18,7 +19,9 @@ CMSComm::CMSComm()
 QByteArray CMSComm::GetInput()
 {
     RequireOpen("read from");
-    return std::exchange(m_input, {});
+    if (m_eventInput)
+        return *std::exchange(m_eventInput, std::nullopt);
+    return TakeAllInput();
 }
 
 short CMSComm::GetCommEvent() const

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 // The window's serial control: the link, with the control's event model on
 // top. Every receive event and port failure raises OnComm; the handler asks
 // GetCommEvent what it was and GetInput for the bytes.
@@ -22,8 +24,9 @@ public:
 
     CMSComm();
 
-    // The bytes of the latest receive event, once; throws CommError when the
-    // port is not open.
+    // During a receive event its bytes, once; otherwise everything the port
+    // holds, which then raises no event. Throws CommError when the port is
+    // not open.
     QByteArray GetInput();
     short GetCommEvent() const;
     // The description of the last failure that raised an event.
@@ -35,7 +38,8 @@ Q_SIGNALS:
 private:
     void RaiseEvent(short nEvent, const QString& strText);
 
-    QByteArray m_input;
+    // The bytes of the receive event being raised, until they are read.
+    std::optional<QByteArray> m_eventInput;
     short m_nCommEvent = 0;
     QString m_strLastEventText;
 };

@@ -68,6 +68,11 @@ QByteArray CDevicePort::Read(qint64 nMaxBytes)
     return HasDevice() ? m_pDevice->read(std::min(nMaxBytes, BytesAvailable())) : QByteArray();
 }
 
+QByteArray CDevicePort::TakeAllInput()
+{
+    return HasDevice() ? m_pDevice->readAll() : QByteArray();
+}
+
 QByteArray CDevicePort::Peek(qint64 nMaxBytes)
 {
     return HasDevice() ? m_pDevice->peek(std::min(nMaxBytes, BytesAvailable())) : QByteArray();

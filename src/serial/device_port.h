@@ -27,6 +27,7 @@ public:
     QByteArray Read(qint64 nMaxBytes) override;
     QByteArray Peek(qint64 nMaxBytes) override;
     qint64 BytesAvailable() const override;
+    QByteArray TakeAllInput() override;
 
     QSerialPort::SerialPortError Error() const override;
     QString ErrorString() const override;

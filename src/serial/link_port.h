@@ -29,6 +29,8 @@ public:
     virtual QByteArray Read(qint64 nMaxBytes) = 0;
     virtual QByteArray Peek(qint64 nMaxBytes) = 0;
     virtual qint64 BytesAvailable() const = 0;
+    // Everything received so far, the system's bytes too, without a ReadyRead.
+    virtual QByteArray TakeAllInput() = 0;
 
     virtual QSerialPort::SerialPortError Error() const = 0;
     virtual QString ErrorString() const = 0;

@@ -231,6 +231,15 @@ void CSerialLink::SetInputMode(long nMode)
         throw CommError(InputModeText(nMode));
 }
 
+QByteArray CSerialLink::TakeAllInput()
+{
+    RequireOpen("read from");
+    m_pGrouping->Stop();
+    const QByteArray bytes = m_pPort->TakeAllInput();
+    m_pGrouping->AfterRead();
+    return bytes;
+}
+
 void CSerialLink::SetAnswersAtOnce(bool bAtOnce)
 {
     m_bAnswersAtOnce = bAtOnce;

@@ -50,6 +50,9 @@ public:
     void SetSettings(const QString& strSettings);
     void SetOutput(const QByteArray& bytes);
     void SetInputMode(long nMode);
+    // Everything the port has received and not delivered, taken at once; no
+    // receive event comes for it.
+    QByteArray TakeAllInput();
 
     // Appends the CRC text to a composed frame (so the caller holds the whole
     // frame afterwards) and writes its bytes in one write.

@@ -2,6 +2,8 @@
 
 #include "serial/read_wakeup.h"
 
+#include <QSignalBlocker>
+
 CSystemPort::CSystemPort()
 {
     connect(&m_port, &QSerialPort::readyRead, this, &CLinkPort::ReadyRead);
@@ -47,6 +49,16 @@ qint64 CSystemPort::Write(const QByteArray& bytes)
 QByteArray CSystemPort::Read(qint64 nMaxBytes)
 {
     return m_port.read(nMaxBytes);
+}
+
+QByteArray CSystemPort::TakeAllInput()
+{
+    const QSignalBlocker blocker(m_port);
+    m_port.waitForReadyRead(0);
+    const QByteArray bytes = m_port.readAll();
+    // Whatever arrived meanwhile goes too.
+    m_port.clear(QSerialPort::Input);
+    return bytes;
 }
 
 QByteArray CSystemPort::Peek(qint64 nMaxBytes)

@@ -2,6 +2,7 @@
 
 #include "encoding/number_text.h"
 #include "pages/handler_guard.h"
+#include "pages/message_box.h"
 #include "pages/ms_comm.h"
 #include "pages/reply_state.h"
 #include "protocol/limits.h"
@@ -14,6 +15,9 @@
 unsigned char g_bPauseNext = 0;
 
 namespace {
+
+// The framework's word for a float field whose text is not a number.
+const QString kInvalidNumberText = QStringLiteral("Please enter a number.");
 
 // Rewriting an unchanged text would move the cursor of a field being typed in.
 void SetTextIfChanged(QLineEdit* pEdit, const QString& strText)
@@ -80,21 +84,24 @@ void CSweepPage::OnInitDialog()
     m_ui.btnPause->setEnabled(false);
 }
 
-void CSweepPage::UpdateData(bool bSaveAndValidate)
+bool CSweepPage::UpdateData(bool bSaveAndValidate)
 {
     if (bSaveAndValidate) {
         m_strAmplitude = m_ui.editAmplitude->text();
         m_strStartFreq = m_ui.editStartFreq->text();
         m_strEndFreq = m_ui.editEndFreq->text();
-        // A text that is not wholly a number keeps the old value; the page
-        // writes this field itself, so a message would only be noise.
         bool bNumber = false;
         const float fCurrentFreq = m_ui.editCurrentFreq->text().toFloat(&bNumber);
-        if (bNumber && std::isfinite(fCurrentFreq))
-            m_fCurrentFreq = fCurrentFreq;
+        if (!bNumber || !std::isfinite(fCurrentFreq)) {
+            // The loading stops here: the fields after this one keep what
+            // they held in their members.
+            ShowMessageBox(this, kInvalidNumberText);
+            return false;
+        }
+        m_fCurrentFreq = fCurrentFreq;
         m_strTimeInterval = m_ui.editTimeInterval->text();
         m_bCircular = m_ui.chkCircular->isChecked() ? 1 : 0;
-        return;
+        return true;
     }
     const QSignalBlocker amplitudeBlocker(m_ui.editAmplitude);
     const QSignalBlocker startBlocker(m_ui.editStartFreq);
@@ -107,6 +114,7 @@ void CSweepPage::UpdateData(bool bSaveAndValidate)
     SetTextIfChanged(m_ui.editCurrentFreq, FormatGeneral6(m_fCurrentFreq));
     SetTextIfChanged(m_ui.editTimeInterval, m_strTimeInterval);
     m_ui.chkCircular->setChecked(m_bCircular != 0);
+    return true;
 }
 
 bool CSweepPage::IsWatchRunning(int nIDEvent) const

@@ -39,7 +39,9 @@ public:
 
 private:
     void OnInitDialog();
-    void UpdateData(bool bSaveAndValidate);
+    // Loading stops at a field whose text is not a number, with a message;
+    // false then.
+    bool UpdateData(bool bSaveAndValidate);
     // Scan up to its frame: the settings read, checked and written back.
     QString ComposeScanFrame(int nRetry);
     QString ComposePauseFrame(int nRetry);

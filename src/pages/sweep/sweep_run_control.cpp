@@ -22,7 +22,9 @@ QString CSweepPage::ComposeScanFrame(int nRetry)
 {
     // Refused before anything changes, so the operator can mend the field.
     const int nInterval = IntervalCountToSend(m_ui.editTimeInterval->text());
+    // Scan goes on after an invalid entry, with the members the loading left.
     UpdateData(true);
+    m_strTimeInterval = m_ui.editTimeInterval->text();
     int nStart = std::clamp(AtoiPrefix(m_ui.editStartFreq->text()), kLowestFrequencyMHz, kHighestFrequencyMHz);
     int nEnd = std::clamp(AtoiPrefix(m_ui.editEndFreq->text()), kLowestFrequencyMHz, kHighestFrequencyMHz);
     if (nEnd < nStart) {
