@@ -69,26 +69,6 @@ private Q_SLOTS:
         QCOMPARE(m_pBoard->CurrentMode(), CVirtualBoard::Mode::SinglePoint);
     }
 
-    void recordKeepsTheLatestFrames()
-    {
-        m_pBoard->SetLinePacing(false);
-        int nReceived = 0;
-        connect(m_pBoard.get(), &CVirtualBoard::FrameReceived, this, [&nReceived] { ++nReceived; });
-        // Within what the line holds unread.
-        constexpr int kBatch = 100;
-        const int nFrames = CVirtualBoard::kMostRecordedFrames + kBatch;
-        for (int nSent = 0; nSent < nFrames; nSent += kBatch) {
-            QVERIFY(m_client.Write(g_point1V100Mhz.repeated(kBatch)));
-            QTRY_COMPARE_WITH_TIMEOUT(nReceived, nSent + kBatch, kWaitMs);
-        }
-        QVERIFY(m_client.Write(g_close));
-        QTRY_COMPARE_WITH_TIMEOUT(nReceived, nFrames + 1, kWaitMs);
-        const QList<ReceivedFrame> frames = m_pBoard->Frames();
-        QCOMPARE(frames.size(), CVirtualBoard::kMostRecordedFrames);
-        QCOMPARE(frames.last().Command(), 0x40);
-        QCOMPARE(frames.first().Command(), 0x01);
-    }
-
     void linkGoesWithTheBoard()
     {
         QVERIFY(QFileInfo(LinkPath()).isSymLink());
