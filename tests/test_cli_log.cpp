@@ -135,7 +135,8 @@ private Q_SLOTS:
         QTest::newRow("window, SIGINT") << VEVEVAR_WINDOW_PATH << QStringList() << SIGINT;
         QTest::newRow("window, SIGHUP") << VEVEVAR_WINDOW_PATH << QStringList() << SIGHUP;
         QTest::newRow("monitor, SIGHUP") << VEVEVAR_CLI_PATH << QStringList{"monitor"} << SIGHUP;
-        QTest::newRow("serve, SIGHUP") << VEVEVAR_CLI_PATH << QStringList{"serve", "--listen", "127.0.0.1:0"} << SIGHUP;
+        QTest::newRow("serve, SIGHUP") << VEVEVAR_CLI_PATH << QStringList{"serve", "--listen", "127.0.0.1:0"}
+                                       << SIGHUP;
     }
     void signalEndsTheRunInOrder()
     {
@@ -143,13 +144,15 @@ private Q_SLOTS:
         QFETCH(QStringList, arguments);
         QFETCH(int, signal);
         QProcess process;
-        process.start(program, QStringList{QStringLiteral("--simulate"), QStringLiteral("--log"), LogPath()} + arguments);
+        process.start(program,
+                      QStringList{QStringLiteral("--simulate"), QStringLiteral("--log"), LogPath()} + arguments);
         QTRY_VERIFY_WITH_TIMEOUT(!ReadLogLines(LogPath()).Where("state", "opened").isEmpty(), kProcessMsecs);
         QCOMPARE(::kill(static_cast<pid_t>(process.processId()), signal), 0);
         QVERIFY(process.waitForFinished(kProcessMsecs));
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(process.exitCode(), 0);
-        QCOMPARE(ReadLogLines(LogPath()).objects.last().value(QStringLiteral("state")).toString(), QStringLiteral("closed"));
+        const QJsonObject last = ReadLogLines(LogPath()).objects.last();
+        QCOMPARE(last.value(QStringLiteral("state")).toString(), QStringLiteral("closed"));
     }
 
     void logNeedsAFile()

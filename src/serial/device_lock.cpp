@@ -30,8 +30,11 @@ void CDeviceLock::Release()
 
 QString CDeviceLock::DeviceOf(const QString& strLocation)
 {
-    const QString strDevice = QFileInfo(strLocation).canonicalFilePath();
-    return strDevice.isEmpty() ? strLocation : strDevice;
+    // A bare name, such as ttyUSB0, is a device in /dev, as the serial stack reads it.
+    const QString strPath
+        = strLocation.startsWith(QLatin1Char('/')) ? strLocation : QStringLiteral("/dev/") + strLocation;
+    const QString strDevice = QFileInfo(strPath).canonicalFilePath();
+    return strDevice.isEmpty() ? strPath : strDevice;
 }
 
 // A descriptor of our own carries the lock, so that it is held before the

@@ -21,8 +21,8 @@ public:
     CDeviceLock(const CDeviceLock&) = delete;
     CDeviceLock& operator=(const CDeviceLock&) = delete;
 
-    // The device a name leads to: the end of its symbolic links, or the name
-    // itself where there is none to follow.
+    // The device a name leads to: the end of its symbolic links, or the
+    // device's path where there is none to follow.
     static QString DeviceOf(const QString& strLocation);
 
     Outcome Take(const QString& strDevice);
