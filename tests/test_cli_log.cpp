@@ -1,11 +1,15 @@
-// The tool's traffic log: what a run writes with --log, read back line by line.
+// The traffic log of the tool, and of the window run as a process: what a run
+// writes with --log, read back line by line.
 
 #include "support/cli_test.h"
 #include "support/log_lines.h"
 #include "support/server_process.h"
 
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
 
 class TestCliLog : public CliTest {
     Q_OBJECT
@@ -120,6 +124,35 @@ private Q_SLOTS:
         QCOMPARE(results, (QStringList{QStringLiteral("ack"), QStringLiteral("ack")}));
         QCOMPARE(log.objects.first().value(QStringLiteral("state")).toString(), QStringLiteral("opened"));
         QCOMPARE(log.objects.last().value(QStringLiteral("state")).toString(), QStringLiteral("closed"));
+    }
+
+    void signalEndsTheRunInOrder_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("signal");
+        QTest::newRow("window, SIGTERM") << VEVEVAR_WINDOW_PATH << QStringList() << SIGTERM;
+        QTest::newRow("window, SIGINT") << VEVEVAR_WINDOW_PATH << QStringList() << SIGINT;
+        QTest::newRow("window, SIGHUP") << VEVEVAR_WINDOW_PATH << QStringList() << SIGHUP;
+        QTest::newRow("monitor, SIGHUP") << VEVEVAR_CLI_PATH << QStringList{"monitor"} << SIGHUP;
+        QTest::newRow("serve, SIGHUP") << VEVEVAR_CLI_PATH << QStringList{"serve", "--listen", "127.0.0.1:0"}
+                                       << SIGHUP;
+    }
+    void signalEndsTheRunInOrder()
+    {
+        QFETCH(QString, program);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, signal);
+        QProcess process;
+        process.start(program,
+                      QStringList{QStringLiteral("--simulate"), QStringLiteral("--log"), LogPath()} + arguments);
+        QTRY_VERIFY_WITH_TIMEOUT(!ReadLogLines(LogPath()).Where("state", "opened").isEmpty(), kProcessMsecs);
+        QCOMPARE(::kill(static_cast<pid_t>(process.processId()), signal), 0);
+        QVERIFY(process.waitForFinished(kProcessMsecs));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 0);
+        const QJsonObject last = ReadLogLines(LogPath()).objects.last();
+        QCOMPARE(last.value(QStringLiteral("state")).toString(), QStringLiteral("closed"));
     }
 
     void logNeedsAFile()

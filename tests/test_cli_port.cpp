@@ -2,11 +2,13 @@
 #include "support/raw_pty.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTcpServer>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <unistd.h>
@@ -134,6 +136,37 @@ private Q_SLOTS:
         QCOMPARE(process.exitCode(), 4);
         QVERIFY2(strErr.contains(pty.SlavePath()), qPrintable(strErr));
         QVERIFY2(strErr.contains(QStringLiteral("dialout")), qPrintable(strErr));
+    }
+
+    // One owner per device: held through a link, it refuses its own name too.
+    void deviceHeldByAnotherProgram()
+    {
+        RawPty pty;
+        QTemporaryDir dir;
+        const QString strLink = dir.filePath(QStringLiteral("board"));
+        QVERIFY(pty.IsOpen() && QFile::link(pty.SlavePath(), strLink));
+        QProcess monitor;
+        monitor.start(QStringLiteral(VEVEVAR_CLI_PATH), {QStringLiteral("--port"), strLink, QStringLiteral("monitor")});
+        QByteArray out;
+        // Once a report shows, the monitor holds the port.
+        for (int nTry = 0; nTry < 300 && !out.contains("100.000000 MHz"); ++nTry) {
+            pty.Write(QByteArray::fromHex("19999999"));
+            monitor.waitForReadyRead(200);
+            out += monitor.readAllStandardOutput();
+        }
+        CliRun second;
+        Run({QStringLiteral("--port"), pty.SlavePath(), QStringLiteral("close")}, second);
+        QCOMPARE(second.nExitCode, 4);
+        QVERIFY2(second.strErr.contains(QStringLiteral("in use by another program")), qPrintable(second.strErr));
+        QCOMPARE(pty.ReadAvailable(), QByteArray());
+        pty.Write(QByteArray::fromHex("40000000"));
+        while (!out.contains("250.000000 MHz") && monitor.waitForReadyRead(kProcessMsecs))
+            out += monitor.readAllStandardOutput();
+        monitor.terminate();
+        QVERIFY(monitor.waitForFinished(kProcessMsecs));
+        QVERIFY2(out.contains("100.000000 MHz") && out.contains("250.000000 MHz"), out.constData());
+        QCOMPARE(monitor.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(monitor.exitCode(), 0);
     }
 };
 

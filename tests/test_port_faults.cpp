@@ -4,6 +4,7 @@
 #include "pages/reply_state.h"
 #include "support/window_on_board.h"
 
+#include <QFileInfo>
 #include <QSerialPort>
 #include <QTest>
 
@@ -139,18 +140,19 @@ private Q_SLOTS:
         QTest::addColumn<bool>("busy");
         QTest::addColumn<QString>("needle");
         QTest::newRow("missing") << "/dev/vevevar-missing-device" << false << "does not exist";
-        QTest::newRow("busy") << QString() << true << "using the port";
+        QTest::newRow("busy") << QString() << true << "in use by another program";
     }
     void refusedOpens()
     {
         QFETCH(QString, device);
         QFETCH(bool, busy);
         QFETCH(QString, needle);
-        // Another program holds the board's port while the operator picks it.
+        // Another program holds the board's port, by the device's own name,
+        // while the operator picks it by its link.
         QSerialPort other;
         if (busy) {
             g_msComm.SetPortOpen(false);
-            other.setPortName(Fixture().Board().PortName());
+            other.setPortName(QFileInfo(Fixture().Board().PortName()).canonicalFilePath());
             QVERIFY(other.open(QIODevice::ReadWrite));
             device = Fixture().Board().PortName();
         }

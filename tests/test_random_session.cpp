@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <utility>
 
 namespace {
 
@@ -94,6 +95,7 @@ private:
     quint32 m_nSeed = 0;
     int m_nAction = 0;
     int m_nFramesChecked = 0;
+    QList<ReceivedFrame> m_framesArrived;
     int m_nFaultsInjected = 0;
     // Texts of the boxes open now, the innermost last.
     QStringList m_openBoxes;
@@ -265,13 +267,14 @@ private:
         }
     }
 
+    // Every frame as it came: the board's own record keeps the latest only.
     void CheckNewFrames()
     {
-        const QList<ReceivedFrame> frames = Fixture().Board().Frames();
-        for (; m_nFramesChecked < frames.size(); ++m_nFramesChecked) {
-            const QString strFault = FrameFault(frames[m_nFramesChecked]);
+        for (const ReceivedFrame& frame : std::exchange(m_framesArrived, {})) {
+            ++m_nFramesChecked;
+            const QString strFault = FrameFault(frame);
             if (!strFault.isEmpty())
-                Break(strFault + QStringLiteral(" in ") + frames[m_nFramesChecked].Hex());
+                Break(strFault + QStringLiteral(" in ") + frame.Hex());
         }
     }
 
@@ -302,6 +305,8 @@ private Q_SLOTS:
         g_msComm.Ports().AddPreferred(QStringLiteral("/dev/vevevar-missing-session-%1").arg(QCoreApplication::applicationPid()),
                          QStringLiteral("a port that is not there"));
         Fixture().SetWhileMessageOpen([this](const QString& strText) { OnMessage(strText); });
+        connect(&Fixture().Board(), &CVirtualBoard::FrameReceived, this,
+                [this](const ReceivedFrame& frame) { m_framesArrived.append(frame); });
     }
     void cleanup() { m_pFixture.reset(); }
 

@@ -1,6 +1,7 @@
 #include "app/command_line_ports.h"
 #include "app/drivers_control_app.h"
 #include "app/window_traffic_log.h"
+#include "board/interrupt_watch.h"
 #include "board/virtual_board.h"
 #include "serial/traffic_log.h"
 
@@ -89,6 +90,10 @@ int main(int argc, char* argv[])
     CTrafficLog trafficLog;
     if (parser.isSet(logOption))
         StartWindowTrafficLog(trafficLog, parser.value(logOption));
+    // A signal ends the window as closing it does: every loop, a message
+    // box's too, returns, and the window closes its port as it goes.
+    CInterruptWatch interruptWatch;
+    QObject::connect(&interruptWatch, &CInterruptWatch::Interrupted, &app, [] { QCoreApplication::exit(0); });
     CDriversControlApp theApp;
     const int nExitCode = theApp.InitInstance(startPort);
     StopWindowTrafficLog(trafficLog);

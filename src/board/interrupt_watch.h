@@ -6,10 +6,10 @@
 
 class QSocketNotifier;
 
-// Turns SIGINT and SIGTERM, or on Windows Ctrl+C and Ctrl+Break at the
-// console, into a signal on the event loop while it exists, so that an
-// interrupted program still ends in order: the board closes its line, the
-// tool prints its result. One at a time.
+// Turns SIGINT, SIGTERM and SIGHUP, or on Windows Ctrl+C, Ctrl+Break and the
+// closing of the console, into a signal on the event loop while it exists, so
+// that an interrupted program still ends in order: the port closes, the log
+// says so, the tool prints its result. One at a time.
 class CInterruptWatch : public QObject {
     Q_OBJECT
 

@@ -2,34 +2,59 @@
 
 #include <QSocketNotifier>
 
-#include <atomic>
+#include <mutex>
 #include <windows.h>
 
 namespace {
 
-std::atomic<CInterruptWatch*> g_pWatch{nullptr};
+// The watch, while it exists; the lock keeps it from going while a handler
+// posts to it.
+std::mutex g_watchLock;
+CInterruptWatch* g_pWatch = nullptr;
+
+bool PostInterrupted()
+{
+    const std::lock_guard<std::mutex> lock(g_watchLock);
+    if (!g_pWatch)
+        return false;
+    QMetaObject::invokeMethod(g_pWatch, &CInterruptWatch::Interrupted, Qt::QueuedConnection);
+    return true;
+}
 
 // Runs on a thread of the system's own; the event loop hears of it through
 // a queued call, which may be posted from any thread.
 BOOL WINAPI OnConsoleControl(DWORD dwType)
 {
-    CInterruptWatch* pWatch = g_pWatch.load();
-    if (!pWatch || (dwType != CTRL_C_EVENT && dwType != CTRL_BREAK_EVENT))
+    switch (dwType) {
+    case CTRL_C_EVENT:
+    case CTRL_BREAK_EVENT:
+        return PostInterrupted() ? TRUE : FALSE;
+    case CTRL_CLOSE_EVENT:
+        if (!PostInterrupted())
+            return FALSE;
+        // The system ends the process once this returns: wait here while the
+        // program ends itself, within the few seconds the system grants.
+        ::Sleep(INFINITE);
+        return TRUE;
+    default:
         return FALSE;
-    QMetaObject::invokeMethod(pWatch, &CInterruptWatch::Interrupted, Qt::QueuedConnection);
-    return TRUE;
+    }
 }
 
 } // namespace
 
 CInterruptWatch::CInterruptWatch()
 {
-    g_pWatch.store(this);
+    {
+        const std::lock_guard<std::mutex> lock(g_watchLock);
+        g_pWatch = this;
+    }
     ::SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 }
 
 CInterruptWatch::~CInterruptWatch()
 {
     ::SetConsoleCtrlHandler(OnConsoleControl, FALSE);
-    g_pWatch.store(nullptr);
+    const std::lock_guard<std::mutex> lock(g_watchLock);
+    g_pWatch = nullptr;
 }

@@ -201,6 +201,8 @@ void CVirtualBoard::HandleFrame(const SplitFrame& split)
     frame.nMsecs = m_clock.elapsed();
     frame.verdict = split.verdict;
     m_frames.append(frame);
+    if (m_frames.size() > kMostRecordedFrames)
+        m_frames.removeFirst();
     Q_EMIT FrameReceived(frame);
 
     if (bSilent)

@@ -81,6 +81,9 @@ public:
     // time per step; 0, the default, steps as that time gives.
     void SetStepsPerReport(int nSteps);
 
+    // The latest frames received, at most this many: a board left running
+    // for days holds no more.
+    static constexpr int kMostRecordedFrames = 1000;
     QList<ReceivedFrame> Frames() const;
     void ClearFrames();
 

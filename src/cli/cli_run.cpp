@@ -1,5 +1,6 @@
 #include "cli/cli_run.h"
 
+#include "board/interrupt_watch.h"
 #include "cli/board_link.h"
 #include "cli/cli_help.h"
 #include "cli/cli_options.h"
@@ -79,6 +80,12 @@ Outcome Exchange(CSerialLink& link, const CliOptions& options, const CommandPlan
     exchange.SetTimeout(options.nTimeoutMsecs);
     QString strPortFailure;
     QEventLoop loop;
+    CInterruptWatch interruptWatch;
+    bool bInterrupted = false;
+    QObject::connect(&interruptWatch, &CInterruptWatch::Interrupted, &loop, [&exchange, &bInterrupted] {
+        bInterrupted = true;
+        exchange.Stop();
+    });
     QObject::connect(&exchange, &CBoardExchange::frameWritten, &loop,
                      [&output](const QString& strFrame, int nRetry) { output.FrameSent(nRetry, strFrame); });
     QObject::connect(&link, &CSerialLink::replyReceived, &loop,
@@ -90,6 +97,8 @@ Outcome Exchange(CSerialLink& link, const CliOptions& options, const CommandPlan
     QObject::connect(&exchange, &CBoardExchange::finished, &loop, &QEventLoop::quit);
     QTimer::singleShot(0, &exchange, &CBoardExchange::Send);
     loop.exec();
+    if (bInterrupted && exchange.Result() != WatchResult::Ack)
+        return {ExitCode::NoAcknowledgement, QStringLiteral("Interrupted before the board acknowledged.")};
     return ExchangeOutcome(exchange, strPortFailure, options.nTimeoutMsecs);
 }
 

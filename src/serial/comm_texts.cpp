@@ -15,7 +15,9 @@ QString OpenFailureText(const QString& strPort, QSerialPort::SerialPortError err
         return QStringLiteral("Cannot open serial port %1: the device does not exist (%2). Is the board plugged in?")
             .arg(strPort, strReason);
     case QSerialPort::OpenError:
-        return QStringLiteral("Cannot open serial port %1: it is already open or in use (%2).").arg(strPort, strReason);
+        return QStringLiteral("Cannot open serial port %1: it is in use by another program (%2). "
+                              "Close that program, or pick another port.")
+            .arg(strPort, strReason);
     default:
         return QStringLiteral("Cannot open serial port %1: %2.").arg(strPort, strReason);
     }

@@ -12,13 +12,30 @@ CSystemPort::CSystemPort()
 
 bool CSystemPort::Open(const QString& strLocation)
 {
-    m_port.setPortName(strLocation);
-    return m_port.open(QIODevice::ReadWrite);
+    m_strBusy.clear();
+    const QString strDevice = CDeviceLock::DeviceOf(strLocation);
+    const CDeviceLock::Outcome lock = m_lock.Take(strDevice);
+    if (lock == CDeviceLock::Outcome::Busy) {
+        m_strBusy = QStringLiteral("%1 is locked").arg(strDevice);
+        return false;
+    }
+    // By the device's own name, so that the serial stack's lock file is one
+    // per device too.
+    m_port.setPortName(strDevice);
+    if (m_port.open(QIODevice::ReadWrite))
+        return true;
+    // The device let us in a moment ago: a refusal now is another program's
+    // lock file or exclusive mode, not a matter of rights.
+    if (lock == CDeviceLock::Outcome::Taken && m_port.error() == QSerialPort::PermissionError)
+        m_strBusy = m_port.errorString();
+    m_lock.Release();
+    return false;
 }
 
 void CSystemPort::Close()
 {
     m_port.close();
+    m_lock.Release();
 }
 
 bool CSystemPort::IsOpen() const
@@ -73,16 +90,17 @@ qint64 CSystemPort::BytesAvailable() const
 
 QSerialPort::SerialPortError CSystemPort::Error() const
 {
-    return m_port.error();
+    return m_strBusy.isEmpty() ? m_port.error() : QSerialPort::OpenError;
 }
 
 QString CSystemPort::ErrorString() const
 {
-    return m_port.errorString();
+    return m_strBusy.isEmpty() ? m_port.errorString() : m_strBusy;
 }
 
 void CSystemPort::ClearError()
 {
+    m_strBusy.clear();
     m_port.clearError();
 }
 

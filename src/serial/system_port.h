@@ -1,10 +1,13 @@
 #pragma once
 
+#include "serial/device_lock.h"
 #include "serial/link_port.h"
 
 #include <QSerialPort>
 
 // A serial device the system offers, by its name or path, through QSerialPort.
+// The device a symbolic link leads to is opened and held, so that a second
+// program is refused whichever name it gives; it is told as OpenError.
 class CSystemPort : public CLinkPort {
     Q_OBJECT
 
@@ -33,4 +36,7 @@ public:
 
 private:
     QSerialPort m_port;
+    CDeviceLock m_lock;
+    // Why another program's hold refused the open; empty when none did.
+    QString m_strBusy;
 };
