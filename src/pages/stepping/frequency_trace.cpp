@@ -11,8 +11,8 @@ namespace {
 // Room for the frequency labels on the left and the time labels below.
 constexpr int kLeftMargin = 38;
 constexpr int kBottomMargin = 16;
-constexpr int kTopMargin = 6;
-constexpr int kRightMargin = 8;
+constexpr int kTopMargin = 18;
+constexpr int kRightMargin = 14;
 
 // 1, 2 and 5 times a power of ten: at most about nMost steps over dSpan.
 double NiceStep(double dSpan, int nMost)
@@ -144,7 +144,7 @@ void CFrequencyTrace::paintEvent(QPaintEvent*)
                          NumberLabel(dTick) + QStringLiteral(" s"));
     }
     painter.setPen(textColor);
-    painter.drawText(QRectF(2, 0, kLeftMargin, kTopMargin + 12), Qt::AlignLeft | Qt::AlignTop, QStringLiteral("MHz"));
+    painter.drawText(QRectF(0, 0, kLeftMargin - 3, 12), Qt::AlignRight | Qt::AlignTop, QStringLiteral("MHz"));
     painter.setPen(QPen(gridColor, 1));
     painter.drawRect(plot);
 

@@ -12,7 +12,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QStackedWidget>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -20,6 +19,7 @@ namespace {
 
 constexpr int kMostPoints = 10000;
 constexpr int kMostRepeats = 1000000;
+constexpr int kSettingsWidth = 215;
 
 template <typename Field>
 Field* Named(Field* pField, const QString& strName, const char* pszObjectName)
@@ -36,7 +36,7 @@ QPushButton* Button(const QString& strCaption, const char* pszObjectName)
     return pButton;
 }
 
-// A field under its label, which names it for screen readers.
+// A field beside its label, which names it for screen readers.
 template <typename Field>
 Field* AddLabelled(QFormLayout* pForm, const QString& strLabel, Field* pField, const char* pszObjectName)
 {
@@ -47,62 +47,31 @@ Field* AddLabelled(QFormLayout* pForm, const QString& strLabel, Field* pField, c
     return pField;
 }
 
-} // namespace
-
-SteppingControls BuildSteppingControls(QWidget* pPage)
+QWidget* BuildPointList(SteppingControls& c)
 {
-    SteppingControls c{};
-    auto* pSettings = new QFormLayout;
-    pSettings->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
-    c.cmbSpacing = AddLabelled(pSettings, QStringLiteral("Spacing"), new QComboBox, "cmbSpacing");
-    c.cmbSpacing->addItems({QStringLiteral("logarithmic"), QStringLiteral("list")});
-    c.editAmplitude = AddLabelled(pSettings, QStringLiteral("Amplitude(0--4V)"), new QLineEdit, "editAmplitude");
-    c.editDwell = AddLabelled(pSettings, QStringLiteral("Dwell(s)"), new QLineEdit, "editDwell");
-    c.spinRepeat = AddLabelled(pSettings, QStringLiteral("Repeat"), new QSpinBox, "spinRepeat");
-    c.spinRepeat->setRange(0, kMostRepeats);
-    c.spinRepeat->setSpecialValueText(QStringLiteral("endless"));
-
-    auto* pLogPage = new QWidget;
-    auto* pLogForm = new QFormLayout(pLogPage);
-    pLogForm->setContentsMargins(0, 0, 0, 0);
-    pLogForm->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
-    c.editStartFreq = AddLabelled(pLogForm, QStringLiteral("Start(MHz)"), new QLineEdit, "editStartFreq");
-    c.editEndFreq = AddLabelled(pLogForm, QStringLiteral("End(MHz)"), new QLineEdit, "editEndFreq");
-    c.spinPoints = AddLabelled(pLogForm, QStringLiteral("Points"), new QSpinBox, "spinPoints");
-    c.spinPoints->setRange(2, kMostPoints);
-
-    auto* pListPage = new QWidget;
-    auto* pListLayout = new QGridLayout(pListPage);
-    pListLayout->setContentsMargins(0, 0, 0, 0);
-    pListLayout->setSpacing(2);
+    auto* pList = new QWidget;
+    auto* pLayout = new QGridLayout(pList);
+    pLayout->setContentsMargins(0, 0, 0, 0);
+    pLayout->setSpacing(2);
     c.tablePoints = Named(new QTableView, QStringLiteral("Point list"), "tablePoints");
-    c.tablePoints->verticalHeader()->setDefaultSectionSize(18);
+    c.tablePoints->verticalHeader()->setDefaultSectionSize(20);
     c.tablePoints->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    // Tab leaves the table, so that the keyboard reaches the buttons.
     c.tablePoints->setTabKeyNavigation(false);
     c.btnAddPoint = Button(QStringLiteral("Add"), "btnAddPoint");
     c.btnRemovePoint = Button(QStringLiteral("Remove"), "btnRemovePoint");
     c.btnLoad = Button(QStringLiteral("Load..."), "btnLoad");
     c.btnSave = Button(QStringLiteral("Save..."), "btnSave");
-    pListLayout->addWidget(c.tablePoints, 0, 0, 1, 4);
-    pListLayout->addWidget(c.btnAddPoint, 1, 0);
-    pListLayout->addWidget(c.btnRemovePoint, 1, 1);
-    pListLayout->addWidget(c.btnLoad, 1, 2);
-    pListLayout->addWidget(c.btnSave, 1, 3);
+    pLayout->addWidget(c.tablePoints, 0, 0, 1, 4);
+    pLayout->addWidget(c.btnAddPoint, 1, 0);
+    pLayout->addWidget(c.btnRemovePoint, 1, 1);
+    pLayout->addWidget(c.btnLoad, 1, 2);
+    pLayout->addWidget(c.btnSave, 1, 3);
+    return pList;
+}
 
-    c.stackSpacing = new QStackedWidget;
-    c.stackSpacing->addWidget(pLogPage);
-    c.stackSpacing->addWidget(pListPage);
-
-    auto* pLeft = new QVBoxLayout;
-    pLeft->addLayout(pSettings);
-    pLeft->addWidget(c.stackSpacing, 1);
-
-    c.trace = new CFrequencyTrace;
-    c.trace->setObjectName(QStringLiteral("traceFrequency"));
-    auto* pMiddle = new QHBoxLayout;
-    pMiddle->addLayout(pLeft, 5);
-    pMiddle->addWidget(c.trace, 6);
-
+QLayout* BuildRunRow(SteppingControls& c)
+{
     c.btnStart = Button(QStringLiteral("Start"), "btnStart");
     c.btnPause = Button(QStringLiteral("Pause"), "btnPause");
     c.btnStop = Button(QStringLiteral("Stop"), "btnStop");
@@ -116,10 +85,56 @@ SteppingControls BuildSteppingControls(QWidget* pPage)
     pRun->addWidget(c.btnStop);
     pRun->addWidget(c.progressRun, 1);
     pRun->addWidget(c.lblTimeLeft);
+    return pRun;
+}
+
+} // namespace
+
+SteppingControls BuildSteppingControls(QWidget* pPage)
+{
+    SteppingControls c{};
+    c.formSettings = new QFormLayout;
+    c.formSettings->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    c.formSettings->setVerticalSpacing(4);
+    c.cmbSpacing = AddLabelled(c.formSettings, QStringLiteral("Spacing"), new QComboBox, "cmbSpacing");
+    c.cmbSpacing->addItems({QStringLiteral("logarithmic"), QStringLiteral("list")});
+    c.editStartFreq = AddLabelled(c.formSettings, QStringLiteral("Start(MHz)"), new QLineEdit, "editStartFreq");
+    c.editEndFreq = AddLabelled(c.formSettings, QStringLiteral("End(MHz)"), new QLineEdit, "editEndFreq");
+    c.spinPoints = AddLabelled(c.formSettings, QStringLiteral("Points"), new QSpinBox, "spinPoints");
+    c.spinPoints->setRange(2, kMostPoints);
+    c.widgetList = BuildPointList(c);
+    c.formSettings->addRow(c.widgetList);
+    c.editAmplitude = AddLabelled(c.formSettings, QStringLiteral("Amplitude(0--4V)"), new QLineEdit, "editAmplitude");
+    c.editDwell = AddLabelled(c.formSettings, QStringLiteral("Dwell(s)"), new QLineEdit, "editDwell");
+    c.spinRepeat = AddLabelled(c.formSettings, QStringLiteral("Repeat"), new QSpinBox, "spinRepeat");
+    c.spinRepeat->setRange(0, kMostRepeats);
+    c.spinRepeat->setSpecialValueText(QStringLiteral("endless"));
+
+    auto* pSettings = new QWidget;
+    pSettings->setLayout(c.formSettings);
+    c.formSettings->setContentsMargins(0, 0, 0, 0);
+    pSettings->setFixedWidth(kSettingsWidth);
+
+    c.trace = new CFrequencyTrace;
+    c.trace->setObjectName(QStringLiteral("traceFrequency"));
+    auto* pMiddle = new QHBoxLayout;
+    pMiddle->addWidget(pSettings);
+    pMiddle->addWidget(c.trace, 1);
 
     auto* pPageLayout = new QVBoxLayout(pPage);
     pPageLayout->setContentsMargins(4, 4, 4, 4);
     pPageLayout->addLayout(pMiddle, 1);
-    pPageLayout->addLayout(pRun);
+    pPageLayout->addLayout(BuildRunRow(c));
+    ShowSpacingFields(c, kLogarithmicItem);
     return c;
+}
+
+void ShowSpacingFields(const SteppingControls& controls, int nItem)
+{
+    const bool bLog = nItem == kLogarithmicItem;
+    for (QWidget* pField : {static_cast<QWidget*>(controls.editStartFreq), static_cast<QWidget*>(controls.editEndFreq),
+                            static_cast<QWidget*>(controls.spinPoints)}) {
+        controls.formSettings->setRowVisible(pField, bLog);
+    }
+    controls.formSettings->setRowVisible(controls.widgetList, !bLog);
 }

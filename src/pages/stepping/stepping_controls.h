@@ -2,12 +2,12 @@
 
 class CFrequencyTrace;
 class QComboBox;
+class QFormLayout;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QSpinBox;
-class QStackedWidget;
 class QTableView;
 class QWidget;
 
@@ -15,10 +15,12 @@ class QWidget;
 // accessible name is the text of its label; tab order follows the layout.
 struct SteppingControls {
     QComboBox* cmbSpacing;
-    QStackedWidget* stackSpacing;
+    QFormLayout* formSettings;
     QLineEdit* editStartFreq;
     QLineEdit* editEndFreq;
     QSpinBox* spinPoints;
+    // The table and its buttons.
+    QWidget* widgetList;
     QTableView* tablePoints;
     QPushButton* btnAddPoint;
     QPushButton* btnRemovePoint;
@@ -39,3 +41,5 @@ struct SteppingControls {
 enum SpacingItem { kLogarithmicItem, kListItem };
 
 SteppingControls BuildSteppingControls(QWidget* pPage);
+// Shows the fields of one kind of spacing, hiding the other's.
+void ShowSpacingFields(const SteppingControls& controls, int nItem);

@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QStackedWidget>
 #include <QTableView>
 
 namespace {
@@ -67,7 +66,7 @@ CSteppingPage::CSteppingPage(QWidget* pParent)
 
 void CSteppingPage::OnSpacingChanged(int nItem)
 {
-    m_ui.stackSpacing->setCurrentIndex(nItem);
+    ShowSpacingFields(m_ui, nItem);
 }
 
 std::optional<StepPoints> CSteppingPage::PointsFromSettings()

@@ -12,7 +12,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QStackedWidget>
 
 #include <algorithm>
 #include <cmath>
@@ -147,9 +146,11 @@ void CSteppingPage::SetRunning(bool bRunning)
 {
     // Keyboard focus follows the buttons that can act.
     const bool bFocusOnRunButtons = m_ui.btnStart->hasFocus() || m_ui.btnPause->hasFocus() || m_ui.btnStop->hasFocus();
-    for (QWidget* pSetting : {static_cast<QWidget*>(m_ui.cmbSpacing), static_cast<QWidget*>(m_ui.stackSpacing),
-                              static_cast<QWidget*>(m_ui.editAmplitude), static_cast<QWidget*>(m_ui.editDwell),
-                              static_cast<QWidget*>(m_ui.spinRepeat), static_cast<QWidget*>(m_ui.btnStart)}) {
+    for (QWidget* pSetting :
+         {static_cast<QWidget*>(m_ui.cmbSpacing), static_cast<QWidget*>(m_ui.editStartFreq),
+          static_cast<QWidget*>(m_ui.editEndFreq), static_cast<QWidget*>(m_ui.spinPoints), m_ui.widgetList,
+          static_cast<QWidget*>(m_ui.editAmplitude), static_cast<QWidget*>(m_ui.editDwell),
+          static_cast<QWidget*>(m_ui.spinRepeat), static_cast<QWidget*>(m_ui.btnStart)}) {
         pSetting->setEnabled(!bRunning);
     }
     m_ui.btnPause->setEnabled(bRunning);
