@@ -19,7 +19,7 @@ namespace {
 
 constexpr int kMostPoints = 10000;
 constexpr int kMostRepeats = 1000000;
-constexpr int kSettingsWidth = 215;
+constexpr int kSettingsWidth = 232;
 
 template <typename Field>
 Field* Named(Field* pField, const QString& strName, const char* pszObjectName)
