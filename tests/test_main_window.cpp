@@ -17,6 +17,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTest>
 #include <QWheelEvent>
@@ -386,7 +387,7 @@ private Q_SLOTS:
             << QStringList{kPoint1V25MhzFrame, kPoint1V50MhzFrame, kPoint1V100MhzFrame, kPoint1V200MhzFrame,
                            kPoint1V400MhzFrame} << 250;
         QTest::newRow("list with header, comment, blank line and own values")
-            << "# three points\nfrequency,amplitude,dwell\n\n100\n25,,0.06\n400,4\n"
+            << "# three points\nfrequency,amplitude,dwell\n\n100 # the first\n25,,0.06\n400,4\n"
             << QStringList{kPoint1V100MhzFrame, kPoint1V25MhzFrame, kPoint4V400MhzFrame} << 160;
     }
     void steppingTabSendsItsPointsInOrder()
@@ -477,6 +478,7 @@ private Q_SLOTS:
         QTest::newRow("no number after the header") << "MHz\n100\nabc\n" << "line 3, column 1";
         QTest::newRow("bad amplitude after a comment") << "# list\n\n100,x\n" << "line 3, column 2";
         QTest::newRow("a fourth value") << "100,1,0.1,5\n" << "line 1, column 4";
+        QTest::newRow("only comments") << "# nothing yet\nMHz,V,s\n" << "no points";
     }
     void steppingLoadNamesABadLineAndKeepsTheTable()
     {
@@ -488,6 +490,18 @@ private Q_SLOTS:
         QCOMPARE(Fixture().Messages().size(), 1);
         QVERIFY2(Fixture().Messages().first().contains(where), qPrintable(Fixture().Messages().first()));
         QCOMPARE(table.Rows(), (PointRows{{150.0, 2.0, std::nullopt}}));
+    }
+
+    void steppingSavesWhatItLoads()
+    {
+        CSteppingPage& page = Fixture().Window().SteppingPage();
+        const PointRows rows{{10.5, std::nullopt, 0.25}, {400.0, 4.0, std::nullopt}, {123.456789, 0.5, 2.0}};
+        page.PointTable().SetRows(rows);
+        const QTemporaryDir dir;
+        QVERIFY(page.SavePoints(dir.filePath(QStringLiteral("points.csv"))));
+        page.PointTable().SetRows({});
+        QVERIFY(page.LoadPoints(dir.filePath(QStringLiteral("points.csv"))));
+        QCOMPARE(page.PointTable().Rows(), rows);
     }
 
     void steppingControlsAreNamedForScreenReaders()

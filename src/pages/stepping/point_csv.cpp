@@ -7,15 +7,13 @@
 
 namespace {
 
-constexpr int kMostColumns = 3;
+struct Column {
+    const char* pszName;
+    const char* pszUnit;
+};
 
-QString Unquoted(const QString& strField)
-{
-    const QString strTrimmed = strField.trimmed();
-    if (strTrimmed.size() >= 2 && strTrimmed.startsWith(u'"') && strTrimmed.endsWith(u'"'))
-        return strTrimmed.mid(1, strTrimmed.size() - 2).trimmed();
-    return strTrimmed;
-}
+constexpr Column kColumns[] = {{"frequency", "MHz"}, {"amplitude", "V"}, {"dwell", "s"}};
+constexpr int kMostColumns = 3;
 
 std::optional<double> FieldNumber(const QString& strField)
 {
@@ -24,6 +22,12 @@ std::optional<double> FieldNumber(const QString& strField)
     if (!bNumber || !std::isfinite(dValue))
         return std::nullopt;
     return dValue;
+}
+
+bool IsHeader(const QStringList& fields)
+{
+    const QString strFirst = fields.first().trimmed();
+    return !strFirst.isEmpty() && !FieldNumber(strFirst) && strFirst.front().isLetter();
 }
 
 QString Cell(const std::optional<double>& value)
@@ -36,43 +40,42 @@ QString Cell(const std::optional<double>& value)
 PointCsvReading ReadPointCsv(const QString& strText)
 {
     PointCsvReading reading;
-    bool bFirstDataLine = true;
+    bool bHeaderAllowed = true;
     const QStringList lines = strText.split(u'\n');
     for (int nLine = 1; nLine <= lines.size(); ++nLine) {
-        const QString strLine = lines[nLine - 1].trimmed();
-        if (strLine.isEmpty() || strLine.startsWith(u'#'))
+        const QString strLine = lines[nLine - 1].section(u'#', 0, 0);
+        if (strLine.trimmed().isEmpty())
             continue;
-        QStringList fields = strLine.split(u',');
-        for (QString& strField : fields)
-            strField = Unquoted(strField);
-        // Spreadsheets write empty columns after the last.
-        while (fields.size() > kMostColumns && fields.last().isEmpty())
-            fields.removeLast();
-        const bool bHeader = bFirstDataLine && !FieldNumber(fields.first());
-        bFirstDataLine = false;
+        const QStringList fields = strLine.split(u',');
+        const bool bHeader = bHeaderAllowed && IsHeader(fields);
+        bHeaderAllowed = false;
         if (bHeader)
             continue;
-        const auto fail = [&](int nColumn, const QString& strWhat) {
+        const auto fail = [&](int nColumn, const QString& strWhy) {
             reading.rows.clear();
-            reading.strError = QStringLiteral("line %1, column %2: %3").arg(nLine).arg(nColumn).arg(strWhat);
+            reading.strError = QStringLiteral("line %1, column %2: %3.").arg(nLine).arg(nColumn).arg(strWhy);
             return reading;
         };
         if (fields.size() > kMostColumns)
-            return fail(kMostColumns + 1, QStringLiteral("at most three values: MHz, V and s"));
-        PointRow row;
+            return fail(kMostColumns + 1, QStringLiteral("a point has at most 3 values: frequency, amplitude, dwell"));
         std::optional<double> values[kMostColumns];
         for (int nColumn = 0; nColumn < fields.size(); ++nColumn) {
-            if (fields[nColumn].isEmpty() && nColumn > 0)
+            const QString strField = fields[nColumn].trimmed();
+            const Column& column = kColumns[nColumn];
+            if (strField.isEmpty() && nColumn == 0)
+                return fail(1, QStringLiteral("no frequency"));
+            if (strField.isEmpty())
                 continue;
-            values[nColumn] = FieldNumber(fields[nColumn]);
-            if (!values[nColumn])
-                return fail(nColumn + 1, QStringLiteral("\"%1\" is not a number").arg(fields[nColumn]));
+            values[nColumn] = FieldNumber(strField);
+            if (!values[nColumn]) {
+                return fail(nColumn + 1, QStringLiteral("the %1 \"%2\" is not a number of %3")
+                                             .arg(QLatin1String(column.pszName), strField, QLatin1String(column.pszUnit)));
+            }
         }
-        row.dFrequencyMHz = *values[0];
-        row.dAmplitudeVolts = values[1];
-        row.dDwellSeconds = values[2];
-        reading.rows.append(row);
+        reading.rows.append({*values[0], values[1], values[2]});
     }
+    if (reading.rows.isEmpty())
+        reading.strError = QStringLiteral("The list holds no points.");
     return reading;
 }
 

@@ -4,9 +4,10 @@
 
 #include <QString>
 
-// A point list as CSV: frequency in MHz, then an optional amplitude in V and
-// an optional dwell in s. Lines starting with # and blank lines are skipped,
-// and the first other line may be a header.
+// A point list as CSV, as the command-line tool reads it: frequency in MHz,
+// then an optional amplitude in V and an optional dwell in s. Text from a #
+// on is a comment, blank lines are skipped, and one header row, whose first
+// field begins with a letter, may come before the first point.
 struct PointCsvReading {
     PointRows rows;
     // Empty when every line was read; otherwise names the line and column.

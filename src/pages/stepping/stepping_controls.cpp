@@ -77,7 +77,9 @@ QLayout* BuildRunRow(SteppingControls& c)
     c.btnStop = Button(QStringLiteral("Stop"), "btnStop");
     c.progressRun = Named(new QProgressBar, QStringLiteral("Progress"), "progressRun");
     c.progressRun->setFormat(QStringLiteral("%v of %m"));
-    c.lblTimeLeft = Named(new QLabel, QStringLiteral("Time left"), "lblTimeLeft");
+    // A screen reader reads the label's own text, "left 0:12".
+    c.lblTimeLeft = new QLabel;
+    c.lblTimeLeft->setObjectName(QStringLiteral("lblTimeLeft"));
     c.lblTimeLeft->setMinimumWidth(c.lblTimeLeft->fontMetrics().horizontalAdvance(QStringLiteral("left 00:00:00")));
     auto* pRun = new QHBoxLayout;
     pRun->addWidget(c.btnStart);
