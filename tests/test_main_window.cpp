@@ -471,6 +471,20 @@ private Q_SLOTS:
         QVERIFY(Fixture().Messages().isEmpty());
     }
 
+    void steppingEndsOnAVanishedBoardWithOneMessage()
+    {
+        const SteppingControls& stepping = SteppingTab();
+        stepping.spinPoints->setValue(40);
+        stepping.btnStart->click();
+        QTRY_VERIFY_WITH_TIMEOUT(Fixture().FrameTexts().size() >= 2, 10000);
+        Fixture().Board().Vanish();
+        QTRY_VERIFY_WITH_TIMEOUT(stepping.btnStart->isEnabled(), 10000);
+        QTest::qWait(500);
+        QCOMPARE(Fixture().Messages().size(), 1);
+        QVERIFY(Fixture().Messages().first().contains(QStringLiteral("went away")));
+        QCOMPARE(stepping.lblTimeLeft->text(), QStringLiteral("failed"));
+    }
+
     void steppingLoadNamesABadLineAndKeepsTheTable_data()
     {
         QTest::addColumn<QString>("csv");
