@@ -199,6 +199,7 @@ void CSteppingRun::SendDue()
     }, this);
     m_pExchange = pExchange;
     connect(pExchange, &CBoardExchange::finished, this, &CSteppingRun::OnExchangeFinished);
+    connect(pExchange, &CBoardExchange::frameWritten, this, &CSteppingRun::frameWritten);
 
     const double dLeft = m_nPasses == kEndless ? -1.0 : std::max(0.0, m_nPasses * m_dPassMsecs - Now());
     Q_EMIT progress(m_current.nPoint, nCount, point.dFrequencyMHz, dLeft);

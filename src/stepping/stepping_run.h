@@ -86,6 +86,8 @@ Q_SIGNALS:
     // A point went out: its number (1 to nPoints), its frequency and the
     // milliseconds left of the run (-1 when endless).
     void progress(int nPoint, int nPoints, double dFrequencyMHz, double dMsecsLeft);
+    // Every frame written, resends too, with its CRC.
+    void frameWritten(const QString& strFrame, int nRetry);
     // A point's exchange ended.
     void pointDone(const StepRecord& record);
     void pausedChanged(bool bPaused);
