@@ -68,8 +68,9 @@ PointCsvReading ReadPointCsv(const QString& strText)
                 continue;
             values[nColumn] = FieldNumber(strField);
             if (!values[nColumn]) {
-                return fail(nColumn + 1, QStringLiteral("the %1 \"%2\" is not a number of %3")
-                                             .arg(QLatin1String(column.pszName), strField, QLatin1String(column.pszUnit)));
+                return fail(nColumn + 1,
+                            QStringLiteral("the %1 \"%2\" is not a number of %3")
+                                .arg(QLatin1String(column.pszName), strField, QLatin1String(column.pszUnit)));
             }
         }
         reading.rows.append({*values[0], values[1], values[2]});

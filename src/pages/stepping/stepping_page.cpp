@@ -45,7 +45,9 @@ CSteppingPage::CSteppingPage(QWidget* pParent)
     m_timerTimeLeft.setInterval(250);
 
     const auto operatorAction = [this](void (CSteppingPage::*pHandler)()) {
-        return [this, pHandler] { RunGuarded(this, [this, pHandler] { (this->*pHandler)(); }, HandlerOrigin::Operator); };
+        return [this, pHandler] {
+            RunGuarded(this, [this, pHandler] { (this->*pHandler)(); }, HandlerOrigin::Operator);
+        };
     };
     connect(m_ui.cmbSpacing, &QComboBox::currentIndexChanged, this, &CSteppingPage::OnSpacingChanged);
     connect(m_ui.btnStart, &QPushButton::clicked, this, operatorAction(&CSteppingPage::OnStart));
@@ -78,7 +80,8 @@ std::optional<StepPoints> CSteppingPage::PointsFromSettings()
     if (m_ui.cmbSpacing->currentIndex() == kListItem) {
         StepPoints points;
         for (const PointRow& row : m_pointTable.Rows())
-            points.append({row.dFrequencyMHz, row.dAmplitudeVolts.value_or(*amplitude), row.dDwellSeconds.value_or(*dwell)});
+            points.append(
+                {row.dFrequencyMHz, row.dAmplitudeVolts.value_or(*amplitude), row.dDwellSeconds.value_or(*dwell)});
         return points;
     }
     const std::optional<double> start = FieldValue(this, m_ui.editStartFreq);

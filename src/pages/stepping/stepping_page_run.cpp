@@ -24,7 +24,8 @@ QString TimeLeftText(double dMsecsLeft)
         return QStringLiteral("endless");
     const qint64 nSeconds = static_cast<qint64>(std::ceil(dMsecsLeft / 1000.0));
     const qint64 nHours = nSeconds / 3600;
-    const QString strMinutes = QStringLiteral("%1:%2").arg(nSeconds / 60 % 60).arg(nSeconds % 60, 2, 10, QLatin1Char('0'));
+    const QString strMinutes =
+        QStringLiteral("%1:%2").arg(nSeconds / 60 % 60).arg(nSeconds % 60, 2, 10, QLatin1Char('0'));
     if (nHours == 0)
         return QStringLiteral("left ") + strMinutes;
     return QStringLiteral("left %1:%2").arg(nHours).arg(strMinutes.rightJustified(5, QLatin1Char('0')));
