@@ -535,6 +535,17 @@ private Q_SLOTS:
         }
         // Every field and button the keyboard reaches, list and logarithmic alike.
         QCOMPARE(names.size(), 15);
+        // Tab from the tabs comes round to each of them, settings before Start.
+        QStringList reached;
+        for (QWidget* pNext = Ui().tabPages->nextInFocusChain(); pNext != Ui().tabPages;
+             pNext = pNext->nextInFocusChain()) {
+            if (Fixture().Window().SteppingPage().isAncestorOf(pNext) && names.contains(pNext->accessibleName())
+                && pNext->isVisible())
+                reached.append(pNext->accessibleName());
+        }
+        QCOMPARE(reached.first(), QStringLiteral("Spacing"));
+        QCOMPARE(reached.size(), 12);
+        QVERIFY(reached.indexOf(QStringLiteral("Repeat")) < reached.indexOf(QStringLiteral("Start")));
     }
 
     void refusedStartUpStillOpensTheWindow()
