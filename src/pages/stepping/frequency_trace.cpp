@@ -159,6 +159,9 @@ void CFrequencyTrace::paintEvent(QPaintEvent*)
             path.lineTo(start);
         path.lineTo(xAt(step.dAtSeconds + step.dDwellSeconds), start.y());
     }
+    // Thousands of steps within a few hundred pixels: smoothing them costs
+    // more than it shows.
+    painter.setRenderHint(QPainter::Antialiasing, m_points.size() < plot.width());
     const QColor traceColor = palette().color(QPalette::Highlight);
     painter.setPen(QPen(traceColor, 1.5));
     painter.drawPath(path);
