@@ -4,6 +4,8 @@
 
 #include <QLocale>
 
+#include <cmath>
+
 namespace {
 
 QString CellText(const std::optional<double>& value)
@@ -19,7 +21,7 @@ std::optional<double> CellNumber(const QString& strText)
     double dValue = strTrimmed.toDouble(&bNumber);
     if (!bNumber)
         dValue = QLocale().toDouble(strTrimmed, &bNumber);
-    if (!bNumber)
+    if (!bNumber || !std::isfinite(dValue))
         return std::nullopt;
     return dValue;
 }
