@@ -150,8 +150,8 @@ private Q_SLOTS:
         CliRun run;
         Run({"--simulate", "list", PointFile("two.csv", "20,1,0.03\n40,1,0.03\n")}, run);
         QCOMPARE(run.nExitCode, 0);
-        QVERIFY2(run.strOut.contains(QStringLiteral("point 1 of 2  20 MHz  1 V  ack\n")), qPrintable(run.strOut));
-        QVERIFY2(run.strOut.contains(QStringLiteral("point 2 of 2  40 MHz  1 V  ack\n")), qPrintable(run.strOut));
+        QVERIFY2(run.strOut.contains(QStringLiteral("point 1 of 2  20 MHz  1 V  ack")), qPrintable(run.strOut));
+        QVERIFY2(run.strOut.contains(QStringLiteral("point 2 of 2  40 MHz  1 V  ack")), qPrintable(run.strOut));
     }
 
     void boardReceivesTheFrame_data()
@@ -162,18 +162,16 @@ private Q_SLOTS:
         const QStringList clamp{"--clamp"};
         QTest::newRow("point 1 V at 100 MHz") << PointArguments("1", "100") << kPoint1V100MhzFrame << QString();
         QTest::newRow("point 4 V at 400 MHz") << PointArguments("4", "400") << kPoint4V400MhzFrame << QString();
-        QTest::newRow("point in exponent form") << PointArguments("+1e0", "1.0E2") << kPoint1V100MhzFrame << QString();
-        QTest::newRow("point frequency below range, clamped")
-            << PointArguments("0", "5") + clamp << kPoint0V10MhzFrame
-            << "frequency 5 MHz is below 10 MHz; sending 10 MHz";
+        QTest::newRow("point in exponent form") << PointArguments("+1e0", "1.0E2") << kPoint1V100MhzFrame << "";
+        QTest::newRow("point frequency below range, clamped") << PointArguments("0", "5") + clamp << kPoint0V10MhzFrame
+                                                             << "frequency 5 MHz is below 10 MHz; sending 10 MHz";
         QTest::newRow("point frequency above range, clamped")
             << PointArguments("4", "500") + clamp << kPoint4V400MhzFrame
             << "frequency 500 MHz is above 400 MHz; sending 400 MHz";
         QTest::newRow("point amplitude below 0 V, clamped")
-            << PointArguments("-0.5", "10") + clamp << kPoint0V10MhzFrame
-            << "amplitude -0.5 V is below 0 V; sending 0 V";
-        QTest::newRow("point amplitude above range, clamped")
-            << PointArguments("4.5", "400") + clamp << kPoint4V400MhzFrame << "amplitude 4.5 V is above 4 V; sending 4 V";
+            << PointArguments("-0.5", "10") + clamp << kPoint0V10MhzFrame << "amplitude -0.5 V is below 0 V";
+        QTest::newRow("point amplitude above range, clamped") << PointArguments("4.5", "400") + clamp
+                                                             << kPoint4V400MhzFrame << "amplitude 4.5 V is above 4 V";
 
         QTest::newRow("sweep 100 to 300")
             << SweepArguments("100", "300", "1", "1953k", "5") << kSweep100To300MhzBy1953kFrame << QString();
@@ -185,11 +183,9 @@ private Q_SLOTS:
         QTest::newRow("sweep 10 to 400")
             << SweepArguments("10", "400", "1", "15k", "5") << kSweep10To400MhzBy15kFrame << QString();
         QTest::newRow("sweep start below range, clamped") << SweepArguments("5", "400", "1", "15k", "5") + clamp
-                                                         << kSweep10To400MhzBy15kFrame
-                                                         << "start 5 MHz is below 10 MHz; sending 10 MHz";
+            << kSweep10To400MhzBy15kFrame << "start 5 MHz is below 10 MHz; sending 10 MHz";
         QTest::newRow("sweep end above range, clamped") << SweepArguments("10", "500", "1", "15k", "5") + clamp
-                                                       << kSweep10To400MhzBy15kFrame
-                                                       << "end 500 MHz is above 400 MHz; sending 400 MHz";
+            << kSweep10To400MhzBy15kFrame << "end 500 MHz is above 400 MHz; sending 400 MHz";
         QTest::newRow("sweep amplitude above 4 V, clamped")
             << SweepArguments("100", "300", "5", "1953k", "5") + clamp
             << Sealed("A55A5AA50003199999994CCCCCCC3FFE0700000005005AA5A55A") << "sending 4 V";
@@ -337,47 +333,39 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("frame");
-        const QStringList notDecimal{"needs a number from", "written as a plain decimal number"};
-        const auto point = [](const char* pszAmplitude, const char* pszFrequency) {
-            return PointArguments(QString::fromUtf8(pszAmplitude), QString::fromUtf8(pszFrequency));
-        };
-        QTest::newRow("comma") << point("1,5", "100") << 2 << notDecimal + QStringList{"--amplitude", "\"1,5\""}
-                               << QString();
-        QTest::newRow("trailing text") << point("1.5x", "100") << 2 << notDecimal + QStringList{"\"1.5x\""}
-                                       << QString();
-        QTest::newRow("unit") << point("1", "100MHz") << 2 << notDecimal + QStringList{"--frequency", "\"100MHz\""}
-                              << QString();
-        QTest::newRow("hexadecimal") << point("1", "0x1") << 2 << notDecimal + QStringList{"\"0x1\""} << QString();
-        QTest::newRow("nan") << point("nan", "100") << 2 << notDecimal + QStringList{"\"nan\""} << QString();
-        QTest::newRow("inf") << point("1", "inf") << 2 << notDecimal + QStringList{"\"inf\""} << QString();
-        QTest::newRow("empty") << point("1", "") << 2 << notDecimal + QStringList{"got \"\""} << QString();
-        QTest::newRow("blank inside") << point("1", "1 00") << 2 << notDecimal + QStringList{"\"1 00\""} << QString();
-        QTest::newRow("above range") << point("1", "500") << 2
-                                     << QStringList{"--frequency 500 MHz is out of range", "from 10 to 400 MHz"}
-                                     << QString();
-        QTest::newRow("fraction of a MHz in a sweep")
-            << SweepArguments("100.5", "300", "1", "1953k", "5") << 2
-            << QStringList{"--start 100.5 cannot be carried exactly", "a whole number from 10 to 400 MHz"} << QString();
+        const QString none;
+        const QString strNotDecimal = QStringLiteral("needs a number from %1, written as a plain decimal number; got "
+                                                     "\"%2\"");
+        for (const char* pszText : {"1,5", "1.5x", "100MHz", "0x1", "nan", "inf", "", "1 00"}) {
+            QTest::addRow("frequency \"%s\"", pszText)
+                << PointArguments("1", pszText) << 2 << "--frequency " + strNotDecimal.arg("10 to 400 MHz", pszText)
+                << none;
+        }
+        QTest::newRow("amplitude \"1,5\"") << PointArguments("1,5", "100") << 2
+                                           << "--amplitude " + strNotDecimal.arg("0 to 4 V", "1,5") << none;
+        QTest::newRow("above range") << PointArguments("1", "500") << 2
+                                     << "--frequency 500 MHz is out of range: it takes a number from 10 to 400 MHz"
+                                     << none;
+        QTest::newRow("fraction of a MHz") << SweepArguments("100.5", "300", "1", "1953k", "5") << 2
+                                           << "--start 100.5 cannot be carried exactly: it takes a whole" << none;
         QTest::newRow("fraction of an interval") << SweepArguments("100", "300", "1", "1953k", "2.5") << 2
-                                                 << QStringList{"--interval 2.5", "whole count from 1 to 2147483647"}
-                                                 << QString();
-        QTest::newRow("interval above range")
-            << SweepArguments("100", "300", "1", "1953k", "99999999999") << 2
-            << QStringList{"--interval 99999999999 is out of range", "from 1 to 2147483647"} << QString();
+                                                 << "it takes a whole count from 1 to 2147483647" << none;
+        QTest::newRow("interval above range") << SweepArguments("100", "300", "1", "1953k", "99999999999") << 2
+                                              << "--interval 99999999999 is out of range" << none;
         QTest::newRow("end below start") << SweepArguments("300", "100", "1", "1953k", "5") << 2
-                                         << QStringList{"--end 100 MHz is below --start 300 MHz"} << QString();
-        QTest::newRow("sound") << point("1", "100") << 0 << QStringList() << kPoint1V100MhzFrame;
-        QTest::newRow("above range, clamped")
-            << point("4", "500") + QStringList{"--clamp"} << 0
-            << QStringList{"frequency 500 MHz is above 400 MHz; sending 400 MHz"} << kPoint4V400MhzFrame;
+                                         << "--end 100 MHz is below --start 300 MHz" << none;
+        QTest::newRow("sound") << PointArguments("1", "100") << 0 << none << kPoint1V100MhzFrame;
+        QTest::newRow("above range, clamped") << PointArguments("4", "500") + QStringList{"--clamp"} << 0
+                                              << "frequency 500 MHz is above 400 MHz; sending 400 MHz"
+                                              << kPoint4V400MhzFrame;
     }
     void numbersReachTheBoardOnlyWhenSound()
     {
         QFETCH(QStringList, arguments);
         QFETCH(int, exitCode);
-        QFETCH(QStringList, shown);
+        QFETCH(QString, shown);
         QFETCH(QString, frame);
         QTemporaryDir linkDir;
         CVirtualBoard board;
@@ -389,8 +377,7 @@ private Q_SLOTS:
         QCOMPARE(run.nExitCode, exitCode);
         const QString strShown = run.json.value(QStringLiteral("message")).toString()
                                  + Strings(run.json.value(QStringLiteral("notices"))).join(QLatin1Char('\n'));
-        for (const QString& strText : shown)
-            QVERIFY2(strShown.contains(strText), qPrintable(strShown));
+        QVERIFY2(strShown.contains(shown), qPrintable(strShown));
         // A frame still on its way would arrive within this.
         QTest::qWait(300);
         QStringList received;
@@ -439,40 +426,29 @@ private Q_SLOTS:
 
     void helpAndVersion_data()
     {
-        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("argument");
         QTest::addColumn<QStringList>("expected");
-        QTest::addColumn<QString>("absent");
-        QTest::newRow("help") << QStringList{"--help"}
+        QTest::newRow("help") << "--help"
                               << QStringList{"point --amplitude V --frequency MHz", "--simulate-fault silent|refuse",
-                                             "monitor [--duration MS]", "ports [--json]", "--clamp", "Exit status"}
-                              << QString();
-        QTest::newRow("short help") << QStringList{"-h"} << QStringList{"Usage: vevevar-cli"} << QString();
-        QTest::newRow("help of a command")
-            << QStringList{"point", "--help"}
-            << QStringList{"point --amplitude V --frequency MHz [--clamp]", "nearer bound", "vevevar-cli --help"}
-            << "monitor";
-        QTest::newRow("help of ports") << QStringList{"ports", "-h"}
-                                       << QStringList{"Usage: vevevar-cli ports [--json]", "serial number"}
-                                       << "--port DEVICE";
-        QTest::newRow("version") << QStringList{"--version"} << QStringList{QStringLiteral("vevevar-cli " VEVEVAR_VERSION)}
-                                 << QString();
-        QTest::newRow("short version") << QStringList{"-v"} << QStringList{QStringLiteral("vevevar-cli " VEVEVAR_VERSION)}
-                                       << QString();
+                                             "monitor [--duration MS]", "ports [--json]", "--clamp", "Exit status"};
+        QTest::newRow("short help") << "-h" << QStringList{"Usage: vevevar-cli"};
+        QTest::newRow("help of a command") << "point --help"
+                                           << QStringList{"[--log FILE]\n                   point --amplitude V"};
+        QTest::newRow("help of ports") << "ports -h" << QStringList{"Usage: vevevar-cli ports [--json]\n"};
+        QTest::newRow("version") << "--version" << QStringList{QStringLiteral("vevevar-cli " VEVEVAR_VERSION)};
+        QTest::newRow("short version") << "-v" << QStringList{QStringLiteral("vevevar-cli " VEVEVAR_VERSION)};
     }
     void helpAndVersion()
     {
-        QFETCH(QStringList, arguments);
+        QFETCH(QString, argument);
         QFETCH(QStringList, expected);
-        QFETCH(QString, absent);
         CliRun run;
-        Run(arguments, run);
+        Run(argument.split(QLatin1Char(' ')), run);
         if (QTest::currentTestFailed())
             return;
         QCOMPARE(run.nExitCode, 0);
         for (const QString& strText : expected)
             QVERIFY2(run.strOut.contains(strText), qPrintable(strText));
-        if (!absent.isEmpty())
-            QVERIFY2(!run.strOut.contains(absent), qPrintable(run.strOut));
     }
 };
 

@@ -113,7 +113,8 @@ QString CommandText(const CommandHelp& help)
     QString strText = strUsage;
     if (*help.pszLeading)
         strText += QString::fromLatin1(help.pszLeading) + QLatin1Char('\n') + strIndent;
-    strText += Indented(help.pszSynopsis, strIndent).trimmed() + QStringLiteral("\n\n") + QString::fromLatin1(help.pszText);
+    strText += Indented(help.pszSynopsis, strIndent).trimmed() + QStringLiteral("\n\n");
+    strText += QString::fromLatin1(help.pszText);
     if (help.bNumbers)
         strText += QLatin1Char('\n') + QString::fromLatin1(kNumbersText);
     return strText + QStringLiteral("\nThe options every command takes, and the exit status: vevevar-cli --help.\n");

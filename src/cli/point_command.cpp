@@ -12,7 +12,8 @@ CommandPlan PlanPoint(const CliOptions& options)
     const auto fAmplitude = static_cast<float>(ReadOptionNumber(options, AmplitudeRule(), plan.notices));
     const auto fFrequency = static_cast<float>(ReadOptionNumber(options, frequencyRule, plan.notices));
     plan.compose = [fAmplitude, fFrequency](int nRetry) {
-        return PointFrame(nRetry, FrequencyToTuningWord(fFrequency), AmplitudeToWord(fAmplitude, kSinglePointAmplitudeScale));
+        return PointFrame(nRetry, FrequencyToTuningWord(fFrequency),
+                          AmplitudeToWord(fAmplitude, kSinglePointAmplitudeScale));
     };
     return plan;
 }

@@ -47,7 +47,9 @@ QString PortLine(const ListedPort& port)
     if (!port.strSerialNumber.isEmpty())
         parts << QStringLiteral("serial number %1").arg(port.strSerialNumber);
     parts.removeAll(QString());
-    return parts.isEmpty() ? port.strName : QStringLiteral("%1  %2").arg(port.strName, parts.join(QStringLiteral(", ")));
+    if (parts.isEmpty())
+        return port.strName;
+    return QStringLiteral("%1  %2").arg(port.strName, parts.join(QStringLiteral(", ")));
 }
 
 QJsonArray PortsJson(const QList<ListedPort>& ports)

@@ -78,11 +78,11 @@ int RunServe(const CliOptions& options, CRunOutput& output, CTrafficLog& log)
     // An address it cannot have never touches the port.
     if (!server.Listen(listen.address, listen.nPort)) {
         if (server.AddressInUse()) {
-            return output.Finish(ExitCode::PortFailure, QStringLiteral("%1 is in use by another program; serve on "
-                                                                       "another port, such as --listen %2, or "
-                                                                       "--listen %3 for a free one.")
-                                                            .arg(options.strListen, ListenText(listen, NeighbourPort(listen.nPort)),
-                                                                 ListenText(listen, 0)));
+            const QString strOther = ListenText(listen, NeighbourPort(listen.nPort));
+            return output.Finish(ExitCode::PortFailure,
+                                 QStringLiteral("%1 is in use by another program; serve on another port, such as "
+                                                "--listen %2, or --listen %3 for a free one.")
+                                     .arg(options.strListen, strOther, ListenText(listen, 0)));
         }
         return output.Finish(ExitCode::BadInput,
                              QStringLiteral("Cannot listen on %1: %2.").arg(options.strListen, server.ErrorText()));

@@ -2,6 +2,7 @@
 
 #include "cli/exit_code.h"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 #include <system_error>
@@ -46,9 +47,8 @@ std::optional<DecimalParts> SplitDecimal(const QByteArray& text)
         if (nAt < nSize && (text[nAt] == '+' || text[nAt] == '-'))
             bNegative = text[nAt++] == '-';
         const qsizetype nFirst = nAt;
-        while (nAt < nSize && IsDigit(text[nAt])) {
+        while (nAt < nSize && IsDigit(text[nAt]))
             parts.nExponent = std::min(parts.nExponent * 10 + (text[nAt++] - '0'), kExponentCap);
-        }
         if (nAt == nFirst)
             return std::nullopt;
         if (bNegative)
@@ -98,12 +98,12 @@ std::optional<double> ReadDecimal(const QString& strText)
         text.remove(0, 1);
     const bool bNegative = text.startsWith('-');
     double dValue = 0.0;
-    if (std::from_chars(text.constData(), text.constData() + text.size(), dValue).ec == std::errc()) 
+    if (std::from_chars(text.constData(), text.constData() + text.size(), dValue).ec == std::errc())
         return dValue;
     // Beyond a double's range, too large or too small: the digits tell which.
-    qsizetype nFirst = 0;
-    while (parts->digits[nFirst] == '0')
-        ++nFirst;
+    const QByteArray& digits = parts->digits;
+    const auto firstSignificant = std::find_if(digits.cbegin(), digits.cend(), [](char ch) { return ch != '0'; });
+    const qsizetype nFirst = firstSignificant - digits.cbegin();
     const double dMagnitude = PointPosition(*parts) > nFirst ? std::numeric_limits<double>::infinity() : 0.0;
     return bNegative ? -dMagnitude : dMagnitude;
 }

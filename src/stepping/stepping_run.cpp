@@ -8,7 +8,9 @@
 #include "serial/watch_policies.h"
 #include "stepping/least_dwell.h"
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 CSteppingRun::CSteppingRun(CSerialLink& link, QObject* pParent)
     : QObject(pParent)
