@@ -1,4 +1,5 @@
 #include "pages/message_box.h"
+#include "pages/stepping/frequency_trace.h"
 #include "pages/run_flags.h"
 #include "pages/ms_comm.h"
 #include "serial/port_table.h"
@@ -8,10 +9,27 @@
 #include "support/window_on_board.h"
 
 #include <QApplication>
+#include <QAbstractScrollArea>
+#include <QAbstractSpinBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTest>
 #include <QWheelEvent>
 
 namespace {
+
+// Point frames at 1 V of a logarithmic sweep from 25 to 400 MHz in five points.
+const QString kPoint1V25MhzFrame = QStringLiteral("A55A5AA50001066666660FD75AA5A55AD6DD");
+const QString kPoint1V50MhzFrame = QStringLiteral("A55A5AA500010CCCCCCC0FD75AA5A55A5CFB");
+const QString kPoint1V200MhzFrame = QStringLiteral("A55A5AA50001333333330FD75AA5A55A6CCE");
+const QString kPoint1V400MhzFrame = QStringLiteral("A55A5AA50001666666660FD75AA5A55A68DE");
 
 QString DisplayText(WindowOnBoard& fixture)
 {
@@ -39,6 +57,27 @@ private:
         QCOMPARE(Ui().cmbComPort->itemText(1), second.PortName());
     }
 
+    const SteppingControls& SteppingTab()
+    {
+        Ui().tabPages->setCurrentIndex(2);
+        const SteppingControls& stepping = Fixture().Window().SteppingPage().Controls();
+        stepping.editStartFreq->setText(QStringLiteral("25"));
+        stepping.editEndFreq->setText(QStringLiteral("400"));
+        stepping.spinPoints->setValue(5);
+        stepping.editAmplitude->setText(QStringLiteral("1"));
+        stepping.editDwell->setText(QStringLiteral("0.05"));
+        return stepping;
+    }
+
+    bool LoadPointFile(const QString& strCsv)
+    {
+        QTemporaryFile file;
+        if (!file.open() || file.write(strCsv.toUtf8()) != strCsv.toUtf8().size())
+            return false;
+        file.close();
+        return Fixture().Window().SteppingPage().LoadPoints(file.fileName());
+    }
+
 private Q_SLOTS:
     void init() { m_pFixture = std::make_unique<WindowOnBoard>(); }
     void cleanup() { m_pFixture.reset(); }
@@ -52,8 +91,10 @@ private Q_SLOTS:
         QCOMPARE(Ui().cmbComPort->currentIndex(), 0);
         QCOMPARE(Ui().tabPages->tabText(0), QStringLiteral("sending"));
         QCOMPARE(Ui().tabPages->tabText(1), QStringLiteral("scanning"));
+        QCOMPARE(Ui().tabPages->tabText(2), QStringLiteral("stepping"));
         QVERIFY(Fixture().Window().SinglePointPage().isVisible());
         QVERIFY(!Fixture().Window().SweepPage().isVisible());
+        QVERIFY(!Fixture().Window().SteppingPage().isVisible());
         QVERIFY(!Ui().btnStart->isEnabled());
         QVERIFY(!Ui().btnReset->isEnabled());
         QVERIFY(Fixture().Messages().isEmpty());
@@ -66,7 +107,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("object");
         QTest::addColumn<int>("id");
         QTest::addColumn<QString>("name");
-        QTest::newRow("tabs") << "tabPages" << 1000 << "sending / scanning";
+        QTest::newRow("tabs") << "tabPages" << 1000 << "sending / scanning / stepping";
         QTest::newRow("receive display") << "editReceiveData" << 1007 << "Receive Data：";
         QTest::newRow("port list") << "cmbComPort" << 1048 << "Select COM：";
         QTest::newRow("start") << "btnStart" << 1023 << "Start";
@@ -163,9 +204,16 @@ private Q_SLOTS:
         QVERIFY(sweep.isVisible());
         QCOMPARE(sweep.geometry(), expected);
 
+        Ui().tabPages->setCurrentIndex(2);
+        QVERIFY(!single.isVisible());
+        QVERIFY(!sweep.isVisible());
+        QVERIFY(Fixture().Window().SteppingPage().isVisible());
+        QCOMPARE(Fixture().Window().SteppingPage().geometry(), expected);
+
         Ui().tabPages->setCurrentIndex(0);
         QVERIFY(single.isVisible());
         QVERIFY(!sweep.isVisible());
+        QVERIFY(!Fixture().Window().SteppingPage().isVisible());
         QCOMPARE(single.geometry(), expected);
         QVERIFY(g_msComm.GetPortOpen());
     }
@@ -347,6 +395,176 @@ private Q_SLOTS:
         Ui().btnClose->click();
         QTRY_COMPARE_WITH_TIMEOUT(Fixture().FrameTexts(), QStringList{kCloseFrame}, 5000);
         QCOMPARE(Fixture().Messages().size(), 2);
+    }
+
+    void steppingTabSendsItsPointsInOrder_data()
+    {
+        QTest::addColumn<QString>("csv");
+        QTest::addColumn<QStringList>("frames");
+        QTest::addColumn<int>("plannedMs");
+        QTest::newRow("logarithmic, 25 to 400 MHz in 5") << QString()
+            << QStringList{kPoint1V25MhzFrame, kPoint1V50MhzFrame, kPoint1V100MhzFrame, kPoint1V200MhzFrame,
+                           kPoint1V400MhzFrame} << 250;
+        QTest::newRow("list with header, comment, blank line and own values")
+            << "# three points\nfrequency,amplitude,dwell\n\n100 # the first\n25,,0.06\n400,4\n"
+            << QStringList{kPoint1V100MhzFrame, kPoint1V25MhzFrame, kPoint4V400MhzFrame} << 160;
+    }
+    void steppingTabSendsItsPointsInOrder()
+    {
+        QFETCH(QString, csv);
+        QFETCH(QStringList, frames);
+        QFETCH(int, plannedMs);
+        const SteppingControls& stepping = SteppingTab();
+        if (!csv.isEmpty()) {
+            QVERIFY(LoadPointFile(csv));
+            QCOMPARE(stepping.cmbSpacing->currentIndex(), int(kListItem));
+        }
+        QElapsedTimer run;
+        run.start();
+        stepping.btnStart->click();
+        QVERIFY(!stepping.btnStart->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(stepping.btnStart->isEnabled(), 10000);
+        // The run ends after the last point's dwell, not at its answer.
+        QVERIFY(run.elapsed() >= plannedMs - 5);
+        QCOMPARE(Fixture().FrameTexts(), frames);
+        QCOMPARE(stepping.progressRun->value(), frames.size());
+        QCOMPARE(stepping.trace->PointCount(), frames.size());
+        QCOMPARE(stepping.lblTimeLeft->text(), QStringLiteral("left 0:00"));
+        QVERIFY(Fixture().Messages().isEmpty());
+    }
+
+    void steppingRefusalEndsTheRunNamingThePoint()
+    {
+        const SteppingControls& stepping = SteppingTab();
+        connect(&Fixture().Window().SteppingPage().Run(), &CSteppingRun::progress, this, [this](int nPoint) {
+            if (nPoint == 3)
+                Fixture().Board().Refuse(100);
+        });
+        stepping.btnStart->click();
+        QTRY_VERIFY_WITH_TIMEOUT(stepping.btnStart->isEnabled(), 10000);
+        QTest::qWait(300);
+        const QStringList frames = Fixture().FrameTexts();
+        QCOMPARE(frames.mid(0, 2), (QStringList{kPoint1V25MhzFrame, kPoint1V50MhzFrame}));
+        // Point 3 and its six resends, and nothing after it.
+        QCOMPARE(frames.size(), 2 + 7);
+        for (const QString& strFrame : frames.mid(2))
+            QCOMPARE(strFrame.mid(12, 8), QStringLiteral("19999999"));
+        QCOMPARE(Fixture().Messages().size(), 1);
+        QVERIFY2(Fixture().Messages().first().contains(QStringLiteral("Point 3 of 5, 100 MHz")),
+                 qPrintable(Fixture().Messages().first()));
+        QCOMPARE(stepping.lblTimeLeft->text(), QStringLiteral("failed"));
+    }
+
+    void steppingPausesContinuesAndStopsFromTheKeyboard()
+    {
+        const SteppingControls& stepping = SteppingTab();
+        const CSteppingRun& run = Fixture().Window().SteppingPage().Run();
+        stepping.spinPoints->setValue(40);
+        stepping.editDwell->setText(QStringLiteral("0.1"));
+        stepping.btnStart->setFocus();
+        QTest::keyClick(stepping.btnStart, Qt::Key_Space);
+        QTRY_VERIFY_WITH_TIMEOUT(run.PointsSent() >= 3, 10000);
+        QVERIFY(stepping.btnPause->hasFocus());
+        QTest::keyClick(stepping.btnPause, Qt::Key_Space);
+        QCOMPARE(stepping.btnPause->accessibleName(), QStringLiteral("Continue"));
+        const int nPaused = run.PointsSent();
+        QTest::qWait(600);
+        QCOMPARE(run.PointsSent(), nPaused);
+        QCOMPARE(Fixture().FrameTexts().size(), nPaused);
+
+        QTest::keyClick(stepping.btnPause, Qt::Key_Space);
+        QCOMPARE(stepping.btnPause->accessibleName(), QStringLiteral("Pause"));
+        QTRY_VERIFY_WITH_TIMEOUT(run.PointsSent() >= nPaused + 2, 10000);
+        stepping.btnStop->setFocus();
+        QTest::keyClick(stepping.btnStop, Qt::Key_Space);
+        QVERIFY(stepping.btnStart->hasFocus());
+        QCOMPARE(stepping.lblTimeLeft->text(), QStringLiteral("stopped"));
+        const int nStopped = run.PointsSent();
+        QTRY_COMPARE_WITH_TIMEOUT(Fixture().FrameTexts().size(), nStopped, 5000);
+        QTest::qWait(500);
+        const QStringList frames = Fixture().FrameTexts();
+        QCOMPARE(frames.size(), nStopped);
+        QVERIFY(nStopped < 40);
+        for (int i = 1; i < frames.size(); ++i)
+            QVERIFY(frames[i].mid(12, 8) > frames[i - 1].mid(12, 8));
+        QVERIFY(Fixture().Messages().isEmpty());
+    }
+
+    void steppingEndsOnAVanishedBoardWithOneMessage()
+    {
+        const SteppingControls& stepping = SteppingTab();
+        stepping.spinPoints->setValue(40);
+        stepping.btnStart->click();
+        QTRY_VERIFY_WITH_TIMEOUT(Fixture().FrameTexts().size() >= 2, 10000);
+        Fixture().Board().Vanish();
+        QTRY_VERIFY_WITH_TIMEOUT(stepping.btnStart->isEnabled(), 10000);
+        QTest::qWait(500);
+        QCOMPARE(Fixture().Messages().size(), 1);
+        QVERIFY(Fixture().Messages().first().contains(QStringLiteral("went away")));
+        QCOMPARE(stepping.lblTimeLeft->text(), QStringLiteral("failed"));
+    }
+
+    void steppingLoadNamesABadLineAndKeepsTheTable_data()
+    {
+        QTest::addColumn<QString>("csv");
+        QTest::addColumn<QString>("where");
+        QTest::newRow("no number after the header") << "MHz\n100\nabc\n" << "line 3, column 1";
+        QTest::newRow("bad amplitude after a comment") << "# list\n\n100,x\n" << "line 3, column 2";
+        QTest::newRow("a fourth value") << "100,1,0.1,5\n" << "line 1, column 4";
+        QTest::newRow("only comments") << "# nothing yet\nMHz,V,s\n" << "no points";
+    }
+    void steppingLoadNamesABadLineAndKeepsTheTable()
+    {
+        QFETCH(QString, csv);
+        QFETCH(QString, where);
+        CPointTableModel& table = Fixture().Window().SteppingPage().PointTable();
+        table.SetRows({{150.0, 2.0, std::nullopt}});
+        QVERIFY(!LoadPointFile(csv));
+        QCOMPARE(Fixture().Messages().size(), 1);
+        QVERIFY2(Fixture().Messages().first().contains(where), qPrintable(Fixture().Messages().first()));
+        QCOMPARE(table.Rows(), (PointRows{{150.0, 2.0, std::nullopt}}));
+    }
+
+    void steppingSavesWhatItLoads()
+    {
+        CSteppingPage& page = Fixture().Window().SteppingPage();
+        const PointRows rows{{10.5, std::nullopt, 0.25}, {400.0, 4.0, std::nullopt}, {123.456789, 0.5, 2.0}};
+        page.PointTable().SetRows(rows);
+        const QTemporaryDir dir;
+        QVERIFY(page.SavePoints(dir.filePath(QStringLiteral("points.csv"))));
+        page.PointTable().SetRows({});
+        QVERIFY(page.LoadPoints(dir.filePath(QStringLiteral("points.csv"))));
+        QCOMPARE(page.PointTable().Rows(), rows);
+    }
+
+    void steppingControlsAreNamedForScreenReaders()
+    {
+        SteppingTab();
+        Fixture().Window().SteppingPage().Controls().cmbSpacing->setCurrentIndex(kListItem);
+        QStringList names;
+        for (const QWidget* pWidget : Fixture().Window().SteppingPage().findChildren<QWidget*>()) {
+            const bool bOperated = (pWidget->focusPolicy() & Qt::TabFocus) && !pWidget->focusProxy()
+                && qobject_cast<const QAbstractScrollArea*>(pWidget->parentWidget()) == nullptr
+                && qobject_cast<const QAbstractSpinBox*>(pWidget->parentWidget()) == nullptr
+                && qobject_cast<const QComboBox*>(pWidget->parentWidget()) == nullptr;
+            if (bOperated) {
+                QVERIFY2(!pWidget->accessibleName().isEmpty(), pWidget->metaObject()->className());
+                names.append(pWidget->accessibleName());
+            }
+        }
+        // Every field and button the keyboard reaches, list and logarithmic alike.
+        QCOMPARE(names.size(), 15);
+        // Tab from the tabs comes round to each of them, settings before Start.
+        QStringList reached;
+        for (QWidget* pNext = Ui().tabPages->nextInFocusChain(); pNext != Ui().tabPages;
+             pNext = pNext->nextInFocusChain()) {
+            if (Fixture().Window().SteppingPage().isAncestorOf(pNext) && names.contains(pNext->accessibleName())
+                && pNext->isVisible())
+                reached.append(pNext->accessibleName());
+        }
+        QCOMPARE(reached.first(), QStringLiteral("Spacing"));
+        QCOMPARE(reached.size(), 12);
+        QVERIFY(reached.indexOf(QStringLiteral("Repeat")) < reached.indexOf(QStringLiteral("Start")));
     }
 
     void refusedStartUpStillOpensTheWindow()

@@ -80,14 +80,17 @@ void CDriversControlDlg::OnInitDialog()
         const QSignalBlocker blocker(m_ui.tabPages);
         m_ui.tabPages->insertTab(0, new QWidget, QStringLiteral("sending"));
         m_ui.tabPages->insertTab(1, new QWidget, QStringLiteral("scanning"));
+        m_ui.tabPages->insertTab(2, new QWidget, QStringLiteral("stepping"));
     }
 
-    for (QWidget* pPage : {static_cast<QWidget*>(&m_dlgSinglePoint), static_cast<QWidget*>(&m_dlgSweep)}) {
+    for (QWidget* pPage : {static_cast<QWidget*>(&m_dlgSinglePoint), static_cast<QWidget*>(&m_dlgSweep),
+                           static_cast<QWidget*>(&m_dlgStepping)}) {
         pPage->setParent(m_ui.tabPages);
         pPage->setGeometry(10, 30, 500, 250);
     }
     m_dlgSinglePoint.show();
     m_dlgSweep.hide();
+    m_dlgStepping.hide();
 
     int nStart = 0;
     if (m_pPortMemory) {
@@ -154,12 +157,20 @@ void CDriversControlDlg::OnSelchangeTab(int nItem)
         m_dlgSinglePoint.raise();
         m_dlgSweep.setGeometry(pageRect);
         m_dlgSweep.hide();
+        m_dlgStepping.hide();
     } else if (nItem == 1) {
         m_dlgSinglePoint.setGeometry(pageRect);
         m_dlgSinglePoint.hide();
         m_dlgSweep.setGeometry(pageRect);
         m_dlgSweep.show();
         m_dlgSweep.raise();
+        m_dlgStepping.hide();
+    } else if (nItem == 2) {
+        m_dlgSinglePoint.hide();
+        m_dlgSweep.hide();
+        m_dlgStepping.setGeometry(pageRect);
+        m_dlgStepping.show();
+        m_dlgStepping.raise();
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/start_port.h"
 #include "pages/single_point/single_point_page.h"
+#include "pages/stepping/stepping_page.h"
 #include "pages/sweep/sweep_page.h"
 #include "serial/port_table.h"
 #include "serial/resend_watch.h"
@@ -15,7 +16,7 @@
 
 class CPortMemory;
 
-// The main window "Vevevar Azevora": the two pages under their tabs, the
+// The main window "Vevevar Azevora": the pages under their tabs, the
 // port choice, Close and Empty, and the display of every reply.
 class CDriversControlDlg : public QDialog {
     Q_OBJECT
@@ -26,6 +27,7 @@ public:
 
     CSinglePointPage& SinglePointPage() { return m_dlgSinglePoint; }
     CSweepPage& SweepPage() { return m_dlgSweep; }
+    CSteppingPage& SteppingPage() { return m_dlgStepping; }
     const Ui::CDriversControlDlg& Controls() const { return m_ui; }
 
     // The tabs' handler, reached from a tab click.
@@ -54,6 +56,7 @@ private:
     const std::unique_ptr<CPortMemory> m_pPortMemory;
     CSinglePointPage m_dlgSinglePoint;
     CSweepPage m_dlgSweep;
+    CSteppingPage m_dlgStepping;
     int m_nCloseRetry = 0;
     QString m_strFrame;
     bool m_bCloseRetrying = false;

@@ -1,8 +1,14 @@
-// Takes the README's pictures of both tabs: the window on the virtual board
-// after a single point was sent and while a sweep runs.
+// Takes the README's pictures of the tabs: the window on the virtual board
+// after a single point was sent, while a sweep runs and while a stepped
+// logarithmic sweep runs.
 #include "app/command_line_ports.h"
 #include "app/drivers_control_dlg.h"
 #include "board/virtual_board.h"
+#include "pages/stepping/stepping_controls.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
 
 #include <QApplication>
 #include <QDir>
@@ -51,6 +57,18 @@ int main(int argc, char* argv[])
     sweep.btnScan->click();
     QTest::qWait(1500);
     if (!window.grab().save(outputDir.filePath(QStringLiteral("scanning.png"))))
+        return 1;
+
+    window.Controls().tabPages->setCurrentIndex(2);
+    const SteppingControls& stepping = window.SteppingPage().Controls();
+    stepping.editStartFreq->setText(QStringLiteral("10"));
+    stepping.editEndFreq->setText(QStringLiteral("400"));
+    stepping.spinPoints->setValue(41);
+    stepping.editAmplitude->setText(QStringLiteral("1"));
+    stepping.editDwell->setText(QStringLiteral("0.1"));
+    stepping.btnStart->click();
+    QTest::qWait(2800);
+    if (!window.grab().save(outputDir.filePath(QStringLiteral("stepping.png"))))
         return 1;
     return 0;
 }
