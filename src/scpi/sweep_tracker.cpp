@@ -7,14 +7,19 @@ CSweepTracker::CSweepTracker()
     connect(&m_timerEnd, &QTimer::timeout, this, [this] { Stop(Phase::Idle); });
 }
 
+// The sweep it replaces is done once the new one is in place, so that a
+// client waiting for the old one goes on to find the new one running.
 void CSweepTracker::Started(const SweepPlan& plan)
 {
-    Stop(Phase::Idle);
+    const bool bWasRunning = IsSingleSweepRunning();
+    m_timerEnd.stop();
     m_plan = plan;
     m_phase = Phase::Sweeping;
     ++m_nStarts;
     if (!plan.bCircular)
         m_timerEnd.start(static_cast<int>(qMin<qint64>(plan.nDurationMsecs, std::numeric_limits<int>::max())));
+    if (bWasRunning)
+        SingleSweepDone();
 }
 
 void CSweepTracker::Paused()
@@ -72,8 +77,12 @@ void CSweepTracker::Stop(Phase phase)
     m_timerEnd.stop();
     if (m_phase != Phase::Idle)
         m_phase = phase;
-    if (!bWasRunning)
-        return;
+    if (bWasRunning)
+        SingleSweepDone();
+}
+
+void CSweepTracker::SingleSweepDone()
+{
     ++m_nSingleSweepsDone;
     Q_EMIT singleSweepDone();
 }

@@ -49,6 +49,7 @@ private:
     enum class Phase { Idle, Sweeping, Paused };
 
     void Stop(Phase phase);
+    void SingleSweepDone();
 
     Phase m_phase = Phase::Idle;
     SweepPlan m_plan;

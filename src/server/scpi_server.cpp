@@ -18,6 +18,7 @@ namespace {
 // A program driving the board must hear an answer, where the sweep page's
 // watches wait on silence without limit.
 constexpr int kSilenceMsecs = 500;
+constexpr int kListenBacklog = 256;
 
 WatchPolicy ServerWatchPolicy(FrameKind kind)
 {
@@ -57,6 +58,12 @@ CScpiServer::CScpiServer(CInstrumentState& state, CSerialLink& link)
     , m_link(link)
 {
     connect(&m_server, &QTcpServer::newConnection, this, &CScpiServer::OnNewConnection);
+    // Connections that come faster than the loop takes them wait in the
+    // system rather than being dropped.
+    m_server.setListenBacklogSize(kListenBacklog);
+    m_timerFull.setSingleShot(true);
+    m_timerFull.setInterval(kPlaceWaitMsecs);
+    connect(&m_timerFull, &QTimer::timeout, this, &CScpiServer::RefuseWhileFull);
     connect(&m_link, &CSerialLink::replyReceived, this, [this](const QByteArray& bytes) { m_state.ReportReceived(bytes); });
     connect(&m_state.Sweep(), &CSweepTracker::singleSweepDone, this, &CScpiServer::OnSingleSweepDone);
     connect(&m_link, &CSerialLink::portFailed, this, [this](const QString& strWhy) {
@@ -92,6 +99,7 @@ QString CScpiServer::ListeningText() const
 void CScpiServer::Close()
 {
     m_server.close();
+    m_timerFull.stop();
     for (CScpiClient* pClient : std::exchange(m_clients, {})) {
         Q_EMIT logLine(QStringLiteral("client %1 left").arg(pClient->Number()));
         delete pClient;
@@ -100,29 +108,52 @@ void CScpiServer::Close()
 
 void CScpiServer::OnNewConnection()
 {
-    while (QTcpSocket* pSocket = m_server.nextPendingConnection()) {
+    while (m_server.hasPendingConnections()) {
         if (m_clients.size() >= kMostClients) {
-            Q_EMIT logLine(QStringLiteral("refused %1:%2, %3 clients connected")
-                    .arg(pSocket->peerAddress().toString())
-                    .arg(pSocket->peerPort())
-                    .arg(m_clients.size()));
-            pSocket->abort();
-            pSocket->deleteLater();
-            continue;
+            if (!m_timerFull.isActive())
+                m_timerFull.start();
+            return;
         }
-        auto* pClient = new CScpiClient(pSocket, m_nNextClient++, this);
-        // A sweep that started before the client came is no news to it.
-        pClient->Status()->Clear(m_state.Sweep());
-        m_clients.append(pClient);
-        Q_EMIT logLine(QStringLiteral("client %1 connected from %2").arg(pClient->Number()).arg(pClient->PeerText()));
-        connect(pClient, &CScpiClient::MessageReceived, this, &CScpiServer::OnMessage);
-        connect(pClient, &CScpiClient::Left, this, [this](CScpiClient* pLeaving) {
-            m_clients.removeOne(pLeaving);
-            m_state.ReleaseLock(pLeaving->Number());
-            Q_EMIT logLine(QStringLiteral("client %1 left").arg(pLeaving->Number()));
-            pLeaving->deleteLater();
-        });
+        Accept(m_server.nextPendingConnection());
     }
+}
+
+void CScpiServer::Accept(QTcpSocket* pSocket)
+{
+    // Reset before it was taken: no place, and no peer left to name.
+    if (pSocket->state() != QAbstractSocket::ConnectedState || pSocket->peerAddress().isNull()) {
+        Q_EMIT logLine(QStringLiteral("a connection was reset before it was served"));
+        pSocket->abort();
+        pSocket->deleteLater();
+        return;
+    }
+    auto* pClient = new CScpiClient(pSocket, m_nNextClient++, this);
+    // A sweep that started before the client came is no news to it.
+    pClient->Status()->Clear(m_state.Sweep());
+    m_clients.append(pClient);
+    Q_EMIT logLine(QStringLiteral("client %1 connected from %2").arg(pClient->Number()).arg(pClient->PeerText()));
+    connect(pClient, &CScpiClient::MessageReceived, this, &CScpiServer::OnMessage);
+    connect(pClient, &CScpiClient::Left, this, [this](CScpiClient* pLeaving) {
+        m_clients.removeOne(pLeaving);
+        m_state.ReleaseLock(pLeaving->Number());
+        Q_EMIT logLine(QStringLiteral("client %1 left").arg(pLeaving->Number()));
+        pLeaving->deleteLater();
+        OnNewConnection();
+    });
+}
+
+void CScpiServer::RefuseWhileFull()
+{
+    while (m_clients.size() >= kMostClients && m_server.hasPendingConnections()) {
+        QTcpSocket* pSocket = m_server.nextPendingConnection();
+        Q_EMIT logLine(QStringLiteral("refused %1:%2, %3 clients connected")
+                           .arg(pSocket->peerAddress().toString())
+                           .arg(pSocket->peerPort())
+                           .arg(m_clients.size()));
+        pSocket->abort();
+        pSocket->deleteLater();
+    }
+    OnNewConnection();
 }
 
 void CScpiServer::OnMessage(CScpiClient* pClient, const QByteArray& message, bool bTooLong)
@@ -140,9 +171,6 @@ void CScpiServer::RunQueue()
     m_bRunningQueue = true;
     while (!m_pExchange) {
         if (!m_boardTurns.empty()) {
-            // Frames queue behind a wait for the sweep.
-            if (!m_sweepWaits.empty())
-                break;
             StartExchange();
             continue;
         }

@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QString>
 #include <QTcpServer>
+#include <QTimer>
 
 #include <deque>
 #include <memory>
@@ -26,15 +27,19 @@ class CSerialLink;
 // queue and run one at a time in the order they arrived; a message that needs
 // the board holds the others back until its frame is answered, so frames
 // never interleave on the port. A message that waits for a single sweep to
-// end (*OPC?, *WAI) holds back only its own client and every frame: other
-// clients' messages run meanwhile up to their first frame.
+// end (*OPC?, *WAI) holds back only its own client: the others run meanwhile,
+// frames and all, and a frame that ends the sweep ends the wait.
 class CScpiServer : public QObject {
     Q_OBJECT
 
 public:
-    // Beyond it a connection is closed at once, so that a flood of them
-    // cannot exhaust the process.
+    // Live clients at most. Beyond it a newcomer waits kPlaceWaitMsecs for a
+    // place and is then closed, so that a flood of connections cannot
+    // exhaust the process.
     static constexpr int kMostClients = 64;
+    // Long enough for the event loop to notice connections that have
+    // already gone, which free their places.
+    static constexpr int kPlaceWaitMsecs = 250;
 
     CScpiServer(CInstrumentState& state, CSerialLink& link);
     ~CScpiServer() override;
@@ -66,6 +71,8 @@ private:
     };
 
     void OnNewConnection();
+    void Accept(QTcpSocket* pSocket);
+    void RefuseWhileFull();
     void OnMessage(CScpiClient* pClient, const QByteArray& message, bool bTooLong);
     void RunQueue();
     bool IsWaitingForSweep(int nClient) const;
@@ -93,5 +100,7 @@ private:
     bool m_bRunningQueue = false;
     // Connected, not yet left.
     QList<CScpiClient*> m_clients;
+    // Runs while newcomers wait for a place.
+    QTimer m_timerFull;
     int m_nNextClient = 1;
 };
