@@ -12,22 +12,25 @@ private Q_SLOTS:
     void monitorShowsWhatArrives_data()
     {
         QTest::addColumn<QString>("boardSends");
-        QTest::addColumn<QString>("reply");
-        QTest::addColumn<bool>("isReport");
-        QTest::addColumn<double>("frequency");
-        QTest::newRow("report of 100 MHz") << "19999999" << "19 99 99 99" << true << 100.0;
-        QTest::newRow("report of 250 MHz") << "40000000" << "40 00 00 00" << true << 250.0;
-        QTest::newRow("report of 400 MHz") << "66666666" << "66 66 66 66" << true << 400.0;
-        QTest::newRow("report of 10 MHz") << "028F5C28" << "02 8F 5C 28" << true << 10.0;
-        QTest::newRow("acknowledgement") << "4F4B" << "4F 4B" << false << 0.0;
-        QTest::newRow("five bytes") << "0102030405" << "01 02 03 04 05" << false << 0.0;
+        // Each receive event or report: its bytes, then its frequency or "not a report".
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("report of 100 MHz") << "19999999" << QStringList{"19 99 99 99 100.000000"};
+        QTest::newRow("report of 250 MHz") << "40000000" << QStringList{"40 00 00 00 250.000000"};
+        QTest::newRow("report of 400 MHz") << "66666666" << QStringList{"66 66 66 66 400.000000"};
+        QTest::newRow("report of 10 MHz") << "028F5C28" << QStringList{"02 8F 5C 28 10.000000"};
+        QTest::newRow("two reports at once")
+            << "1999999940000000" << QStringList{"19 99 99 99 100.000000", "40 00 00 00 250.000000"};
+        QTest::newRow("half a report") << "1999" << QStringList{"19 99 not a report"};
+        QTest::newRow("three bytes of a report") << "199999" << QStringList{"19 99 99 not a report"};
+        QTest::newRow("report below 10 MHz") << "00000001" << QStringList{"00 00 00 01 not a report"};
+        QTest::newRow("report above 400 MHz") << "FFFFFFFF" << QStringList{"FF FF FF FF not a report"};
+        QTest::newRow("acknowledgement") << "4F4B" << QStringList{"4F 4B not a report"};
+        QTest::newRow("five bytes") << "0102030405" << QStringList{"01 02 03 04 05 not a report"};
     }
     void monitorShowsWhatArrives()
     {
         QFETCH(QString, boardSends);
-        QFETCH(QString, reply);
-        QFETCH(bool, isReport);
-        QFETCH(double, frequency);
+        QFETCH(QStringList, shown);
         CliRun run;
         RunSimulated({QStringLiteral("--simulate-send"), boardSends, QStringLiteral("monitor"),
                       QStringLiteral("--duration"), QStringLiteral("1500")},
@@ -36,14 +39,16 @@ private Q_SLOTS:
             return;
         QCOMPARE(run.nExitCode, 0);
         QCOMPARE(run.json.value(QStringLiteral("result")).toString(), QStringLiteral("done"));
-        const QJsonArray replies = run.json.value(QStringLiteral("replies")).toArray();
-        QCOMPARE(replies.size(), 1);
-        const QJsonObject received = replies.first().toObject();
-        QCOMPARE(received.value(QStringLiteral("hex")).toString(), reply);
-        QCOMPARE(received.contains(QStringLiteral("frequencyMHz")), isReport);
-        if (isReport)
-            QCOMPARE(static_cast<float>(received.value(QStringLiteral("frequencyMHz")).toDouble()),
-                     static_cast<float>(frequency));
+        QStringList received;
+        for (const QJsonValue& value : run.json.value(QStringLiteral("replies")).toArray()) {
+            const QJsonObject reply = value.toObject();
+            const bool bReport = reply.value(QStringLiteral("report")).toBool();
+            QCOMPARE(reply.contains(QStringLiteral("frequencyMHz")), bReport);
+            received.append(reply.value(QStringLiteral("hex")).toString() + QLatin1Char(' ')
+                            + (bReport ? QString::number(reply.value(QStringLiteral("frequencyMHz")).toDouble(), 'f', 6)
+                                       : QStringLiteral("not a report")));
+        }
+        QCOMPARE(received, shown);
     }
 
     void monitorEndsCleanlyWhenTerminated()

@@ -1,8 +1,12 @@
 #include "support/cli_test.h"
 #include "support/raw_pty.h"
 
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QJsonArray>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTcpServer>
 #include <QTest>
 
 #include <unistd.h>
@@ -39,6 +43,83 @@ private Q_SLOTS:
         } else {
             QVERIFY(run.strOut.endsWith(QStringLiteral("port failure\n")));
         }
+    }
+
+    // Whatever answers on a port nobody named may be no board at all.
+    void noPortNamed_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("point") << PointArguments("1", "100");
+        QTest::newRow("close, json") << QStringList{"--json", "close"};
+        QTest::newRow("monitor") << QStringList{"monitor", "--duration", "0"};
+        QTest::newRow("serve") << QStringList{"serve", "--listen", "127.0.0.1:0"};
+    }
+    void noPortNamed()
+    {
+        QFETCH(QStringList, arguments);
+        CliRun ports;
+        Run({QStringLiteral("ports"), QStringLiteral("--json")}, ports);
+        QElapsedTimer clock;
+        clock.start();
+        CliRun run;
+        Run(arguments, run);
+        const qint64 nMsecs = clock.elapsed();
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(run.nExitCode, 2);
+        QVERIFY2(nMsecs < 1000, qPrintable(QString::number(nMsecs)));
+        QVERIFY2(run.strErr.contains(QStringLiteral("--port DEVICE")), qPrintable(run.strErr));
+        const QJsonArray found = ports.ports;
+        QVERIFY(run.strErr.contains(found.isEmpty() ? QStringLiteral("No serial port found")
+                                                    : QStringLiteral("Ports found: ")));
+        for (const QJsonValue& port : found)
+            QVERIFY2(run.strErr.contains(port.toObject().value(QStringLiteral("name")).toString()), qPrintable(run.strErr));
+    }
+
+    // Each port by the name to give --port: its by-id link where there is one.
+    void portsAreListed()
+    {
+        CliRun json;
+        Run({QStringLiteral("ports"), QStringLiteral("--json")}, json);
+        CliRun text;
+        Run({QStringLiteral("ports")}, text);
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(json.nExitCode, 0);
+        QCOMPARE(text.nExitCode, 0);
+        QStringList names;
+        for (const QJsonValue& value : json.ports) {
+            const QJsonObject port = value.toObject();
+            const QString strName = port.value(QStringLiteral("name")).toString();
+            const QString strDevice = port.value(QStringLiteral("device")).toString();
+            QVERIFY(strName == strDevice || strName.startsWith(QStringLiteral("/dev/serial/by-id/")));
+            QCOMPARE(QFileInfo(strName).canonicalFilePath(), QFileInfo(strDevice).canonicalFilePath());
+            for (const char* pszKey : {"description", "manufacturer", "usb", "serialNumber"})
+                QVERIFY2(port.value(QLatin1String(pszKey)).isString(), pszKey);
+            names.append(strName);
+        }
+        QStringList lines = text.strOut.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        if (names.isEmpty())
+            QCOMPARE(lines, QStringList{QStringLiteral("No serial port found.")});
+        for (QString& strLine : lines)
+            strLine = strLine.section(QStringLiteral("  "), 0, 0);
+        if (!names.isEmpty())
+            QCOMPARE(lines, names);
+    }
+
+    void listenAddressInUse()
+    {
+        QTcpServer holder;
+        QVERIFY(holder.listen(QHostAddress::LocalHost));
+        const QString strAddress = QStringLiteral("127.0.0.1:%1").arg(holder.serverPort());
+        CliRun run;
+        Run({QStringLiteral("--simulate"), QStringLiteral("serve"), QStringLiteral("--listen"), strAddress}, run);
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(run.nExitCode, 4);
+        QVERIFY2(run.strErr.contains(strAddress + QStringLiteral(" is in use by another program")), qPrintable(run.strErr));
+        QVERIFY(run.strErr.contains(QStringLiteral("--listen 127.0.0.1:%1").arg(holder.serverPort() + 1)));
+        QVERIFY(!run.strOut.contains(QStringLiteral("bad input")));
     }
 
     // A permission refusal needs a user without the root's rights: the tool

@@ -28,7 +28,7 @@ CBoardLink::~CBoardLink()
 
 void CBoardLink::Open(const CliOptions& options, CRunOutput& output, CTrafficLog* pLog)
 {
-    output.SetPort(ChoosePort(options, output));
+    output.SetPort(ChoosePort(options));
     m_link.SetTrafficLog(pLog);
     m_link.SetAnswersAtOnce(true);
     m_link.Attach();
@@ -37,32 +37,40 @@ void CBoardLink::Open(const CliOptions& options, CRunOutput& output, CTrafficLog
         m_pBoard->SendRaw(options.boardSends);
 }
 
-QString CBoardLink::ChoosePort(const CliOptions& options, CRunOutput& output)
+void CBoardLink::ArmFault(const CliOptions& options)
+{
+    const auto arm = [this, strFault = options.strFault] {
+        if (strFault == QLatin1String("silent"))
+            m_pBoard->StaySilent(kFaultFrames);
+        else if (strFault == QLatin1String("refuse"))
+            m_pBoard->Refuse(kFaultFrames);
+    };
+    if (options.nFaultFromFrame <= 1) {
+        arm();
+        return;
+    }
+    // Set as a frame arrives, a knob meets the frames after it.
+    QObject::connect(m_pBoard.get(), &CVirtualBoard::FrameReceived, m_pBoard.get(),
+                     [this, arm, nBefore = options.nFaultFromFrame - 1] {
+                         if (m_pBoard->Frames().size() == nBefore)
+                             arm();
+                     });
+}
+
+QString CBoardLink::ChoosePort(const CliOptions& options)
 {
     if (options.bSimulate) {
         m_pBoard = std::make_unique<CVirtualBoard>();
         if (!m_pBoard->Open())
             throw CommError(QStringLiteral("Cannot start the virtual board: %1").arg(m_pBoard->ErrorText()));
-        if (options.strFault == QLatin1String("silent"))
-            m_pBoard->StaySilent(kFaultFrames);
-        else if (options.strFault == QLatin1String("refuse"))
-            m_pBoard->Refuse(kFaultFrames);
+        ArmFault(options);
         m_link.Ports().AddPreferred(m_pBoard->PortName(), m_pBoard->PortDescription());
         if (QIODevice* pClientEnd = m_pBoard->ClientEnd())
             m_link.AddDevicePort(m_pBoard->PortName(), *pClientEnd);
         return m_pBoard->PortName();
     }
-    if (!options.strPort.isEmpty()) {
-        m_link.Ports().AddPreferred(options.strPort, QStringLiteral("Given on the command line"));
-        return options.strPort;
-    }
-    const QList<PortEntry> table = m_link.Ports().Read();
-    if (table.isEmpty()) {
-        throw CommError(QStringLiteral("No serial port found. Connect the board, name its device with --port DEVICE, "
-                                       "or try the tool with --simulate."));
-    }
-    output.Notice(QStringLiteral("using %1 (%2)").arg(table.first().strLocation, table.first().strDescription));
-    return table.first().strLocation;
+    m_link.Ports().AddPreferred(options.strPort, QStringLiteral("Given on the command line"));
+    return options.strPort;
 }
 
 CSerialLink& CBoardLink::Link()

@@ -34,7 +34,8 @@ public:
     QStringList BoardFrames(int nExpected);
 
 private:
-    QString ChoosePort(const CliOptions& options, CRunOutput& output);
+    QString ChoosePort(const CliOptions& options);
+    void ArmFault(const CliOptions& options);
 
     std::unique_ptr<CVirtualBoard> m_pBoard;
     CSerialLink m_link;

@@ -1,11 +1,13 @@
 #include "cli/cli_options.h"
 
 #include "cli/exit_code.h"
+#include "cli/strict_number.h"
 #include "protocol/hex_text.h"
 
 #include <QCommandLineParser>
 
 #include <algorithm>
+#include <climits>
 
 namespace {
 
@@ -17,30 +19,38 @@ struct OptionRule {
     Kind kind;
     // Blank-separated commands the option belongs to; none for a global one.
     const char* pszCommands;
+    // Commands that take a required option without needing it.
+    const char* pszOptionalIn = "";
 };
 
+// The commands that talk to the board, through a port or a virtual one.
+constexpr char kBoardCommands[] = "point sweep stepped list pause continue close monitor serve";
+
 constexpr OptionRule kOptions[] = {
-    {"port", Kind::Value, nullptr},
-    {"simulate", Kind::Flag, nullptr},
-    {"json", Kind::Flag, "point sweep pause continue close monitor"},
+    {"port", Kind::Value, kBoardCommands},
+    {"simulate", Kind::Flag, kBoardCommands},
+    {"json", Kind::Flag, "point sweep stepped list pause continue close monitor ports"},
     {"timeout", Kind::Value, "point sweep pause continue close monitor"},
-    {"simulate-fault", Kind::Value, nullptr},
-    {"simulate-send", Kind::Value, nullptr},
+    {"simulate-fault", Kind::Value, kBoardCommands},
+    {"simulate-send", Kind::Value, kBoardCommands},
     {"help", Kind::Flag, nullptr},
     {"version", Kind::Flag, nullptr},
-    {"start", Kind::Required, "sweep"},
-    {"end", Kind::Required, "sweep"},
-    {"amplitude", Kind::Required, "point sweep"},
+    {"start", Kind::Required, "sweep stepped"},
+    {"end", Kind::Required, "sweep stepped"},
+    {"amplitude", Kind::Required, "point sweep stepped", "list"},
     {"frequency", Kind::Required, "point"},
+    {"spacing", Kind::Value, "sweep stepped"},
+    {"points", Kind::Required, "stepped"},
+    {"dwell", Kind::Required, "stepped", "list"},
+    {"repeat", Kind::Value, "stepped list"},
     {"step", Kind::Required, "sweep"},
     {"interval", Kind::Required, "sweep"},
     {"circular", Kind::Flag, "sweep"},
+    {"clamp", Kind::Flag, "point sweep stepped list"},
     {"duration", Kind::Value, "monitor"},
     {"listen", Kind::Value, "serve"},
-    {"log", Kind::Value, nullptr},
+    {"log", Kind::Value, kBoardCommands},
 };
-
-constexpr const char* kCommands = "point sweep pause continue close monitor serve";
 
 QStringList Words(const char* pszWords)
 {
@@ -49,15 +59,10 @@ QStringList Words(const char* pszWords)
 
 int ReadMsecs(const QString& strText, const char* pszOption, int nMinimum)
 {
-    bool bOk = false;
-    const int nMsecs = strText.trimmed().toInt(&bOk);
-    if (!bOk || nMsecs < nMinimum) {
-        throw InputError(QStringLiteral("--%1 needs a whole number of milliseconds, %2 or more; got \"%3\".")
-                             .arg(QLatin1String(pszOption))
-                             .arg(nMinimum)
-                             .arg(strText));
-    }
-    return nMsecs;
+    const NumberRule rule{QString::fromLatin1(pszOption), QStringLiteral("ms"), static_cast<double>(nMinimum), INT_MAX,
+                          true, false};
+    QStringList notices;
+    return static_cast<int>(ReadStrictNumber(strText, rule, false, notices));
 }
 
 QByteArray ReadBoardBytes(const QString& strText)
@@ -103,21 +108,43 @@ void CheckRead(const QCommandLineParser& parser, const QStringList& arguments, b
     if (!bRead)
         throw InputError(parser.errorText());
     const QStringList words = parser.positionalArguments();
-    if (words.size() > 1)
-        throw InputError(QStringLiteral("Unexpected argument \"%1\" after the command.").arg(words[1]));
+    const int nWords = words.value(0) == QLatin1String("list") ? 2 : 1;
+    if (words.size() > nWords)
+        throw InputError(QStringLiteral("Unexpected argument \"%1\" after the command.").arg(words[nWords]));
+}
+
+// The board's linear sweep and the stepped logarithmic one take different
+// options; the rules know the stepped one as "stepped".
+QString RuleCommand(const QCommandLineParser& parser, const QString& strCommand)
+{
+    const QString strSpacing = parser.value(QStringLiteral("spacing"));
+    if (strCommand != QLatin1String("sweep") || !parser.isSet(QStringLiteral("spacing")))
+        return strCommand;
+    if (strSpacing == QLatin1String("log"))
+        return QStringLiteral("stepped");
+    if (strSpacing == QLatin1String("lin"))
+        return strCommand;
+    throw InputError(QStringLiteral("--spacing is lin or log; got \"%1\".").arg(strSpacing));
+}
+
+QString CommandName(const QString& strRuleCommand)
+{
+    return strRuleCommand == QLatin1String("stepped") ? QStringLiteral("sweep --spacing log") : strRuleCommand;
 }
 
 void CheckCommandOptions(const QCommandLineParser& parser, const QString& strCommand)
 {
     for (const OptionRule& rule : kOptions) {
         const QString strName = QString::fromLatin1(rule.pszName);
-        if (rule.pszCommands && parser.isSet(strName) && !Words(rule.pszCommands).contains(strCommand))
-            throw InputError(QStringLiteral("--%1 does not go with %2.").arg(strName, strCommand));
+        const bool bGoesWith =
+            Words(rule.pszCommands).contains(strCommand) || Words(rule.pszOptionalIn).contains(strCommand);
+        if (rule.pszCommands && parser.isSet(strName) && !bGoesWith)
+            throw InputError(QStringLiteral("--%1 does not go with %2.").arg(strName, CommandName(strCommand)));
     }
     for (const OptionRule& rule : kOptions) {
         const QString strName = QString::fromLatin1(rule.pszName);
         if (rule.kind == Kind::Required && !parser.isSet(strName) && Words(rule.pszCommands).contains(strCommand))
-            throw InputError(QStringLiteral("%1 needs --%2.").arg(strCommand, strName));
+            throw InputError(QStringLiteral("%1 needs --%2.").arg(CommandName(strCommand), strName));
     }
 }
 
@@ -130,28 +157,37 @@ void ParseCommandLine(const QStringList& arguments, CliOptions& options)
         parser.addOption(QCommandLineOption(QString::fromLatin1(rule.pszName), QString(),
                                             rule.kind == Kind::Flag ? QString() : QStringLiteral("value")));
     }
-    // Apart from --help, so that -h and --help together are not taken as twice.
+    // Apart from the long forms, so that -h and --help together are not taken as twice.
     const QCommandLineOption shortHelp(QStringLiteral("h"));
+    const QCommandLineOption shortVersion(QStringLiteral("v"));
     parser.addOption(shortHelp);
+    parser.addOption(shortVersion);
     const bool bRead = parser.parse(arguments);
     options.strCommand = parser.positionalArguments().value(0);
     CheckRead(parser, arguments, bRead);
     options.bHelp = parser.isSet(shortHelp) || parser.isSet(QStringLiteral("help"));
-    options.bVersion = parser.isSet(QStringLiteral("version"));
-    if (options.bHelp || options.bVersion)
-        return;
-
-    const QString strCommands = Words(kCommands).join(QStringLiteral(", "));
-    if (options.strCommand.isEmpty())
-        throw InputError(QStringLiteral("No command given; the commands are %1.").arg(strCommands));
-    if (!Words(kCommands).contains(options.strCommand)) {
+    options.bVersion = parser.isSet(shortVersion) || parser.isSet(QStringLiteral("version"));
+    QStringList commands = Words(kBoardCommands) << QStringLiteral("ports");
+    commands.removeOne(QStringLiteral("stepped"));
+    const QString strCommands = commands.join(QStringLiteral(", "));
+    if (!options.strCommand.isEmpty() && !commands.contains(options.strCommand)) {
         throw InputError(
             QStringLiteral("Unknown command \"%1\"; the commands are %2.").arg(options.strCommand, strCommands));
     }
-    CheckCommandOptions(parser, options.strCommand);
+    if (options.bHelp || options.bVersion)
+        return;
+    if (options.strCommand.isEmpty())
+        throw InputError(QStringLiteral("No command given; the commands are %1.").arg(strCommands));
+    const QString strRuleCommand = RuleCommand(parser, options.strCommand);
+    options.bStepped = strRuleCommand == QLatin1String("stepped");
+    CheckCommandOptions(parser, strRuleCommand);
+    options.strFile = parser.positionalArguments().value(1);
+    if (options.strCommand == QLatin1String("list") && options.strFile.isEmpty())
+        throw InputError(QStringLiteral("list needs a file of points, or - for standard input."));
 
     const auto given = [&parser](const char* pszName) { return parser.isSet(QString::fromLatin1(pszName)); };
     const auto value = [&parser](const char* pszName) { return parser.value(QString::fromLatin1(pszName)); };
+    options.bJson = given("json");
     options.strPort = value("port");
     if (given("port") && options.strPort.isEmpty())
         throw InputError(QStringLiteral("--port needs a device, such as /dev/ttyUSB0."));
@@ -170,71 +206,26 @@ void ParseCommandLine(const QStringList& arguments, CliOptions& options)
     const bool bSend = given("simulate-send");
     if ((bFault || bSend) && !options.bSimulate)
         throw InputError(QStringLiteral("--simulate-fault and --simulate-send need --simulate."));
-    options.strFault = value("simulate-fault");
-    if (bFault && options.strFault != QLatin1String("silent") && options.strFault != QLatin1String("refuse"))
-        throw InputError(QStringLiteral("--simulate-fault is silent or refuse; got \"%1\".").arg(options.strFault));
+    const QString strFault = value("simulate-fault");
+    options.strFault = strFault.section(QLatin1Char(':'), 0, 0);
+    bool bFrom = true;
+    if (strFault.contains(QLatin1Char(':')))
+        options.nFaultFromFrame = strFault.section(QLatin1Char(':'), 1).toInt(&bFrom);
+    if (bFault && ((options.strFault != QLatin1String("silent") && options.strFault != QLatin1String("refuse"))
+                   || !bFrom || options.nFaultFromFrame < 1)) {
+        throw InputError(QStringLiteral("--simulate-fault is silent or refuse, or silent:N or refuse:N from the Nth "
+                                        "frame on; got \"%1\".")
+                             .arg(strFault));
+    }
     if (bSend)
         options.boardSends = ReadBoardBytes(value("simulate-send"));
 
     if (given("listen"))
         options.strListen = value("listen");
     options.bCircular = given("circular");
+    options.bClamp = given("clamp");
     for (const OptionRule& rule : kOptions) {
-        if (rule.kind == Kind::Required && given(rule.pszName))
+        if (rule.kind != Kind::Flag && rule.pszCommands && given(rule.pszName))
             options.values.insert(QString::fromLatin1(rule.pszName), value(rule.pszName));
     }
-}
-
-QString HelpText()
-{
-    return QStringLiteral(
-        "Usage: vevevar-cli [--port DEVICE | --simulate] [--json] [--timeout MS] [--log FILE]\n"
-        "                   COMMAND [OPTIONS]\n"
-        "\n"
-        "Sends one command to the signal-source board and resends it until the board\n"
-        "acknowledges, as the control panel does, or serves SCPI for other programs.\n"
-        "\n"
-        "Commands:\n"
-        "  point --amplitude V --frequency MHz\n"
-        "        Output one amplitude (0 to 4 V) and frequency (10 to 400 MHz).\n"
-        "        Values outside are corrected to the nearer bound, with a notice.\n"
-        "  sweep --start MHz --end MHz --amplitude V --step STEP --interval COUNT [--circular]\n"
-        "        Sweep between two whole frequencies (10 to 400 MHz) in steps of STEP,\n"
-        "        one of 15k 30k 61k 122k 244k 488k 976k 1953k 3906k 7812k 15.625M\n"
-        "        31.25M 62.5M 125M, each step lasting COUNT x 20 ns (COUNT 1 or more).\n"
-        "  pause | continue\n"
-        "        Pause or continue a running sweep.\n"
-        "  close\n"
-        "        Switch the output off.\n"
-        "  monitor [--duration MS]\n"
-        "        Print what the board sends, with the frequency of each report, for\n"
-        "        MS milliseconds or until interrupted.\n"
-        "  serve [--listen HOST:PORT]\n"
-        "        Hold the port and serve SCPI over TCP, one message a line (VISA's\n"
-        "        TCPIP::HOST::PORT::SOCKET), until interrupted. HOST:PORT defaults to\n"
-        "        127.0.0.1:5025, this machine only; 0.0.0.0:5025 opens it to the\n"
-        "        network, port 0 takes a free one. Logs clients and frame exchanges.\n"
-        "\n"
-        "Options:\n"
-        "  --port DEVICE   The board's serial device; without it and --simulate, the\n"
-        "                  first serial port the system reports.\n"
-        "  --simulate      Run against a virtual board on a pseudo-terminal and show\n"
-        "                  the frames it received.\n"
-        "  --json          Print one JSON object with the frames, replies and result\n"
-        "                  (not with serve).\n"
-        "  --timeout MS    Stop waiting for the acknowledgement after MS milliseconds\n"
-        "                  (default 2000; not with serve).\n"
-        "  --log FILE      Append every frame, reply, verdict and port event to FILE,\n"
-        "                  one JSON object a line.\n"
-        "  -h, --help      Show this text.\n"
-        "  --version       Show the version.\n"
-        "\n"
-        "Testing knobs, with --simulate only:\n"
-        "  --simulate-fault silent|refuse\n"
-        "                  The virtual board ignores, or answers 45 52 to, every frame.\n"
-        "  --simulate-send HEX\n"
-        "                  The virtual board sends these bytes first, such as 19999999.\n"
-        "\n"
-        "Exit status: 0 acknowledged (monitor, serve: done), 2 bad input or a log file\n"
-        "that cannot be opened, 3 the board never acknowledged, 4 the serial port failed.\n");
 }

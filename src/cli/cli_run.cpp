@@ -1,12 +1,15 @@
 #include "cli/cli_run.h"
 
 #include "cli/board_link.h"
+#include "cli/cli_help.h"
 #include "cli/cli_options.h"
 #include "cli/command_plan.h"
 #include "cli/exit_code.h"
 #include "cli/monitor.h"
+#include "cli/port_listing.h"
 #include "cli/run_output.h"
 #include "cli/serve_command.h"
+#include "cli/stepped_command.h"
 #include "protocol/reply_text.h"
 #include "serial/board_exchange.h"
 #include "serial/comm_error.h"
@@ -120,20 +123,28 @@ int RunCli(const QStringList& arguments)
     CliOptions options;
     CRunOutput output(arguments.contains(QStringLiteral("--json")));
     std::optional<CommandPlan> plan;
+    std::optional<SteppedPlan> stepped;
     CTrafficLog log;
     try {
         ParseCommandLine(arguments, options);
         if (options.bHelp) {
-            PrintToStdout(HelpText());
+            PrintToStdout(HelpText(options.strCommand));
             return 0;
         }
         if (options.bVersion) {
             PrintToStdout(QStringLiteral("vevevar-cli %1\n").arg(QStringLiteral(VEVEVAR_VERSION)));
             return 0;
         }
+        if (options.strCommand == QLatin1String("ports"))
+            return RunPorts(options.bJson);
         output.SetCommand(options.strCommand);
-        if (options.strCommand != QLatin1String("monitor") && options.strCommand != QLatin1String("serve"))
+        if (options.bStepped || options.strCommand == QLatin1String("list"))
+            stepped = PlanStepped(options);
+        else if (options.strCommand != QLatin1String("monitor") && options.strCommand != QLatin1String("serve"))
             plan = PlanCommand(options);
+        // Whatever is on a port nobody named may be no board at all.
+        if (!options.bSimulate && options.strPort.isEmpty())
+            throw InputError(NoPortText());
         OpenLog(log, options.strLogPath);
     } catch (const InputError& error) {
         output.SetCommand(options.strCommand);
@@ -147,6 +158,13 @@ int RunCli(const QStringList& arguments)
     if (plan) {
         for (const QString& strNotice : plan->notices)
             output.Notice(strNotice);
+    }
+    if (stepped) {
+        for (const QString& strNotice : stepped->notices)
+            output.Notice(strNotice);
+        const SteppedOutcome outcome = RunStepped(options, *stepped, output, log);
+        log.Close();
+        return output.Finish(outcome.code, outcome.strMessage);
     }
 
     const Outcome outcome = RunOnBoard(options, plan, output, log);

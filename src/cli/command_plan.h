@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/cli_options.h"
+#include "cli/strict_number.h"
 #include "serial/watch_policies.h"
 
 #include <QString>
@@ -27,3 +28,10 @@ CommandPlan PlanControl(const QString& strCommand);
 
 // The text of a value option, for the command's checks.
 QString OptionText(const CliOptions& options, const char* pszName);
+
+// The value of the option the rule names, read strictly; --clamp takes the
+// nearer bound instead of refusing, and says so in notices.
+double ReadOptionNumber(const CliOptions& options, const NumberRule& rule, QStringList& notices);
+
+// The amplitude both frame commands carry, in volts.
+NumberRule AmplitudeRule();

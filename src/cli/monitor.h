@@ -12,8 +12,9 @@
 class CRunOutput;
 class CSerialLink;
 
-// Shows every receive event of the link, with the frequency of those that
-// read as a sweep report, until the duration ends or the run is interrupted.
+// Shows every receive event of the link, with the frequency of each whole
+// sweep report in the board's range, until the duration ends or the run is
+// interrupted.
 class CMonitor : public QObject {
     Q_OBJECT
 
@@ -26,6 +27,7 @@ Q_SIGNALS:
     void Finished(ExitCode code, const QString& strMessage);
 
 private:
+    void Show(const QByteArray& bytes);
     void Finish(ExitCode code, const QString& strMessage);
 
     CRunOutput& m_output;

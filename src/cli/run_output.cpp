@@ -7,6 +7,12 @@
 
 #include <cstdio>
 
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 namespace {
 
 void Print(std::FILE* pStream, const QString& strText)
@@ -39,6 +45,15 @@ QString ResultText(ExitCode code, const QString& strCommand)
     return QString();
 }
 
+bool StdoutIsTerminal()
+{
+#ifdef Q_OS_WIN
+    return _isatty(_fileno(stdout)) != 0;
+#else
+    return isatty(fileno(stdout)) != 0;
+#endif
+}
+
 } // namespace
 
 void PrintToStdout(const QString& strText)
@@ -48,6 +63,7 @@ void PrintToStdout(const QString& strText)
 
 CRunOutput::CRunOutput(bool bJson)
     : m_bJson(bJson)
+    , m_bTerminal(StdoutIsTerminal())
 {
     m_clock.start();
 }
@@ -70,19 +86,35 @@ void CRunOutput::Notice(const QString& strText)
 
 void CRunOutput::FrameSent(int nRetry, const QString& strFrame)
 {
-    const double dSeconds = Seconds();
-    m_framesSent.append(QJsonObject{{QStringLiteral("seconds"), dSeconds},
+    FrameRecorded(nRetry, strFrame);
+    if (!m_bJson)
+        PrintToStdout(QString::asprintf("%9.3f  sent   %s\n", Seconds(), qPrintable(strFrame)));
+}
+
+void CRunOutput::FrameRecorded(int nRetry, const QString& strFrame)
+{
+    m_framesSent.append(QJsonObject{{QStringLiteral("seconds"), Seconds()},
                                     {QStringLiteral("retry"), nRetry},
                                     {QStringLiteral("hex"), strFrame}});
-    if (!m_bJson)
-        PrintToStdout(QString::asprintf("%9.3f  sent   %s\n", dSeconds, qPrintable(strFrame)));
 }
 
 void CRunOutput::Reply(const QByteArray& bytes, std::optional<float> frequencyMHz)
 {
+    AddReply(bytes, frequencyMHz, false);
+}
+
+void CRunOutput::Received(const QByteArray& bytes, std::optional<float> frequencyMHz)
+{
+    AddReply(bytes, frequencyMHz, true);
+}
+
+void CRunOutput::AddReply(const QByteArray& bytes, std::optional<float> frequencyMHz, bool bMarkReports)
+{
     const double dSeconds = Seconds();
     const QString strHex = ReplyText(bytes).trimmed();
     QJsonObject reply{{QStringLiteral("seconds"), dSeconds}, {QStringLiteral("hex"), strHex}};
+    if (bMarkReports)
+        reply.insert(QStringLiteral("report"), frequencyMHz.has_value());
     if (frequencyMHz)
         reply.insert(QStringLiteral("frequencyMHz"), static_cast<double>(*frequencyMHz));
     m_replies.append(reply);
@@ -91,6 +123,8 @@ void CRunOutput::Reply(const QByteArray& bytes, std::optional<float> frequencyMH
     QString strLine = QString::asprintf("%9.3f  reply  %s", dSeconds, qPrintable(strHex));
     if (frequencyMHz)
         strLine += QString::asprintf("   %.6f MHz", static_cast<double>(*frequencyMHz));
+    else if (bMarkReports)
+        strLine += QStringLiteral("   not a report");
     PrintToStdout(strLine + QLatin1Char('\n'));
 }
 
@@ -113,8 +147,53 @@ int CRunOutput::FramesSent() const
     return static_cast<int>(m_framesSent.size());
 }
 
+void CRunOutput::PointDone(const QJsonObject& record, const QString& strLine)
+{
+    if (!m_points)
+        m_points = QJsonArray();
+    m_points->append(record);
+    if (m_bJson)
+        return;
+    ClearProgress();
+    PrintToStdout(strLine + QLatin1Char('\n'));
+    DrawProgress();
+}
+
+void CRunOutput::Progress(const QString& strLine)
+{
+    if (m_bJson || !m_bTerminal)
+        return;
+    ClearProgress();
+    m_strProgress = strLine;
+    DrawProgress();
+}
+
+void CRunOutput::DrawProgress()
+{
+    if (m_strProgress.isEmpty())
+        return;
+    PrintToStdout(m_strProgress);
+    m_bProgressShown = true;
+}
+
+void CRunOutput::SetLateCount(int nLate)
+{
+    m_nLate = nLate;
+}
+
+void CRunOutput::ClearProgress()
+{
+    if (!m_bProgressShown)
+        return;
+    // Back to the start of the line, and the line emptied.
+    PrintToStdout(QStringLiteral("\r\x1b[K"));
+    m_bProgressShown = false;
+}
+
 int CRunOutput::Finish(ExitCode code, const QString& strMessage)
 {
+    ClearProgress();
+    m_strProgress.clear();
     const QString strResult = ResultText(code, m_strCommand);
     const int nExitCode = static_cast<int>(code);
     if (code == ExitCode::BadInput)
@@ -136,6 +215,10 @@ int CRunOutput::Finish(ExitCode code, const QString& strMessage)
         result.insert(QStringLiteral("message"), strMessage);
     if (m_boardFrames)
         result.insert(QStringLiteral("boardReceived"), QJsonArray::fromStringList(*m_boardFrames));
+    if (m_points) {
+        result.insert(QStringLiteral("points"), *m_points);
+        result.insert(QStringLiteral("late"), m_nLate);
+    }
     PrintToStdout(QString::fromUtf8(QJsonDocument(result).toJson(QJsonDocument::Indented)));
     return nExitCode;
 }

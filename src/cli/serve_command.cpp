@@ -39,6 +39,20 @@ ListenAddress ReadListenAddress(const QString& strText)
     return listen;
 }
 
+quint16 NeighbourPort(quint16 nPort)
+{
+    return nPort < 65535 ? nPort + 1 : nPort - 1;
+}
+
+// The address given, with another port.
+QString ListenText(const ListenAddress& listen, quint16 nPort)
+{
+    const QString strHost = listen.address.protocol() == QAbstractSocket::IPv6Protocol
+                                ? QStringLiteral("[%1]").arg(listen.address.toString())
+                                : listen.address.toString();
+    return QStringLiteral("%1:%2").arg(strHost).arg(nPort);
+}
+
 QString BoardFrameText(const ReceivedFrame& frame)
 {
     if (frame.verdict == SplitFrame::Verdict::Good)
@@ -63,6 +77,13 @@ int RunServe(const CliOptions& options, CRunOutput& output, CTrafficLog& log)
                      [](const QString& strLine) { PrintToStdout(strLine + QLatin1Char('\n')); });
     // An address it cannot have never touches the port.
     if (!server.Listen(listen.address, listen.nPort)) {
+        if (server.AddressInUse()) {
+            return output.Finish(ExitCode::PortFailure, QStringLiteral("%1 is in use by another program; serve on "
+                                                                       "another port, such as --listen %2, or "
+                                                                       "--listen %3 for a free one.")
+                                                            .arg(options.strListen, ListenText(listen, NeighbourPort(listen.nPort)),
+                                                                 ListenText(listen, 0)));
+        }
         return output.Finish(ExitCode::BadInput,
                              QStringLiteral("Cannot listen on %1: %2.").arg(options.strListen, server.ErrorText()));
     }

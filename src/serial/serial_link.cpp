@@ -352,3 +352,13 @@ QString CSerialLink::PortLabel() const
 {
     return m_strLocation.isEmpty() ? QString::number(m_nCommPort) : m_strLocation;
 }
+
+LineSettings CSerialLink::Line() const
+{
+    return m_settings;
+}
+
+int CSerialLink::AdapterLatency() const
+{
+    return m_nAdapterLatencyMsecs.value_or(AdapterLatencyMsecs(m_strLocation));
+}

@@ -78,6 +78,9 @@ public:
 
     // The device behind CommPort.
     QString PortLocation() const;
+    // The line as set, and the latency of the adapter behind the port.
+    LineSettings Line() const;
+    int AdapterLatency() const;
 
 Q_SIGNALS:
     void replyReceived(const QByteArray& bytes);

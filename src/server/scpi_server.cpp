@@ -87,6 +87,11 @@ QString CScpiServer::ErrorText() const
     return m_server.errorString();
 }
 
+bool CScpiServer::AddressInUse() const
+{
+    return m_server.serverError() == QAbstractSocket::AddressInUseError;
+}
+
 QString CScpiServer::ListeningText() const
 {
     const QHostAddress address = m_server.serverAddress();

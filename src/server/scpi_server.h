@@ -46,6 +46,8 @@ public:
 
     bool Listen(const QHostAddress& address, quint16 nPort);
     QString ErrorText() const;
+    // Why Listen failed: another program holds the port.
+    bool AddressInUse() const;
     // The address and port bound, as HOST:PORT.
     QString ListeningText() const;
     // Stops listening and lets every client go.

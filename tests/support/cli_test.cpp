@@ -19,12 +19,15 @@ QStringList PointArguments(const QString& strAmplitude, const QString& strFreque
             strFrequency};
 }
 
-void CliTest::Run(const QStringList& arguments, CliRun& run)
+void CliTest::Run(const QStringList& arguments, CliRun& run, bool bServeEvents)
 {
     QProcess process;
     process.start(QStringLiteral(VEVEVAR_CLI_PATH), arguments);
     QVERIFY2(process.waitForStarted(kProcessMsecs), qPrintable(process.errorString()));
-    QVERIFY2(process.waitForFinished(kProcessMsecs), "the tool did not end");
+    if (bServeEvents)
+        QTRY_VERIFY_WITH_TIMEOUT(process.state() == QProcess::NotRunning, kProcessMsecs);
+    else
+        QVERIFY2(process.waitForFinished(kProcessMsecs), "the tool did not end");
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     run.nExitCode = process.exitCode();
     run.strOut = QString::fromUtf8(process.readAllStandardOutput());
@@ -34,6 +37,12 @@ void CliTest::Run(const QStringList& arguments, CliRun& run)
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(run.strOut.toUtf8(), &error);
     QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(run.strOut + run.strErr));
+    // The list of ports is an array of them.
+    if (arguments.contains(QStringLiteral("ports")) && run.nExitCode == 0) {
+        QVERIFY(document.isArray());
+        run.ports = document.array();
+        return;
+    }
     QVERIFY(document.isObject());
     run.json = document.object();
     QCOMPARE(run.json.value(QStringLiteral("exitCode")).toInt(-1), run.nExitCode);

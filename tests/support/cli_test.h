@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QObject>
 #include <QString>
@@ -13,6 +14,7 @@ struct CliRun {
     QString strOut;
     QString strErr;
     QJsonObject json;
+    QJsonArray ports;
 };
 
 // Hex texts of the frames the tool reports it sent.
@@ -26,7 +28,8 @@ class CliTest : public QObject {
 
 protected:
     // Runs the built tool; with --json among the arguments its stdout must
-    // be one JSON object.
-    void Run(const QStringList& arguments, CliRun& run);
+    // be one JSON object. bServeEvents keeps this process's events going
+    // meanwhile, for a board in it.
+    void Run(const QStringList& arguments, CliRun& run, bool bServeEvents = false);
     void RunSimulated(const QStringList& arguments, CliRun& run);
 };

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The number a whole text spells in the C locale: an optional sign, decimal
+// digits with an optional point, an optional exponent. None for anything
+// else: blanks, a comma, a unit, hexadecimal, "nan", "inf", an empty text.
+// A magnitude beyond a double's range reads as an infinity of its sign.
+std::optional<double> ReadDecimal(const QString& strText);
+
+// Whether such a text denotes a whole number, judged on its digits, so that
+// a fraction too small for a double to keep is not taken for whole.
+bool IsWholeDecimal(const QString& strText);
+
+// What an option's value may be, for scripts: no value is ever changed
+// without saying so.
+struct NumberRule {
+    // The option's name without its dashes, such as "frequency".
+    QString strOption;
+    // What the value counts, such as "MHz" or "V"; empty for a bare count.
+    QString strUnit;
+    double dLowest = 0.0;
+    double dHighest = 0.0;
+    // Only whole numbers reach the board unchanged.
+    bool bWhole = false;
+    // The command takes --clamp, so a refusal mentions it.
+    bool bClampOffered = true;
+};
+
+// The option's value, read strictly. Throws InputError naming the option and
+// the text for a text that is no decimal number, for a fraction where the
+// rule takes whole numbers only, and for a value outside the rule's range;
+// with bClamp the nearer bound is taken instead of the last, and a notice
+// saying so is appended to notices.
+double ReadStrictNumber(const QString& strText, const NumberRule& rule, bool bClamp, QStringList& notices);
+
+// What the rule takes, such as "a whole number from 10 to 400 MHz".
+QString RuleText(const NumberRule& rule);
