@@ -16,7 +16,7 @@ void CSweepTracker::Started(const SweepPlan& plan)
     m_plan = plan;
     m_phase = Phase::Sweeping;
     ++m_nStarts;
-    if (!plan.bCircular)
+    if (!plan.bCircular && !plan.bStepped)
         m_timerEnd.start(static_cast<int>(qMin<qint64>(plan.nDurationMsecs, std::numeric_limits<int>::max())));
     if (bWasRunning)
         SingleSweepDone();
@@ -36,7 +36,7 @@ void CSweepTracker::Continued()
         return;
     m_phase = Phase::Sweeping;
     ++m_nStarts;
-    if (!m_plan.bCircular)
+    if (!m_plan.bCircular && !m_plan.bStepped)
         m_timerEnd.start(m_nRemainingMsecs);
 }
 
@@ -47,7 +47,7 @@ void CSweepTracker::Ended()
 
 void CSweepTracker::ReportReceived(quint32 dwWord)
 {
-    if (IsSingleSweepRunning() && dwWord >= m_plan.dwStopWord)
+    if (IsSingleSweepRunning() && !m_plan.bStepped && dwWord >= m_plan.dwStopWord)
         Stop(Phase::Idle);
 }
 
@@ -59,6 +59,11 @@ bool CSweepTracker::IsSweeping() const
 bool CSweepTracker::IsSingleSweepRunning() const
 {
     return m_phase == Phase::Sweeping && !m_plan.bCircular;
+}
+
+bool CSweepTracker::IsStepped() const
+{
+    return m_phase != Phase::Idle && m_plan.bStepped;
 }
 
 int CSweepTracker::Starts() const

@@ -2,6 +2,7 @@
 
 #include "scpi/board_request.h"
 #include "serial/traffic_log.h"
+#include "stepping/stepping_run.h"
 
 #include <QByteArray>
 #include <QHostAddress>
@@ -83,6 +84,10 @@ private:
     void Advance(std::unique_ptr<Run> pRun, std::size_t nTurn);
     void OnSingleSweepDone();
     void StartExchange();
+    // Takes the stepped sweep's turn on the link: started, aborted, paused
+    // or continued at once, without a frame of its own.
+    void RunSteppedAction();
+    void OnSteppingFinished(SteppingEnd end);
     void OnExchangeFinished();
     void EndMessage(Run& run);
 
@@ -96,6 +101,11 @@ private:
     // Messages held by *OPC? or *WAI until the single sweep stops running.
     std::vector<std::unique_ptr<Run>> m_sweepWaits;
     CBoardExchange* m_pExchange = nullptr;
+    // Its points take turns with the clients' frames; any other frame ends it.
+    CSteppingRun m_stepping;
+    // Who started it, to hear of its failure.
+    std::shared_ptr<CClientStatus> m_pSteppingStatus;
+    int m_nSteppingClient = 0;
     FrameKind m_exchangeKind = FrameKind::Point;
     // Why the port failed under the running exchange.
     QString m_strPortFailure;
