@@ -12,6 +12,7 @@
 #include <QTcpSocket>
 #include <QTest>
 
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -230,6 +231,71 @@ private Q_SLOTS:
         const QStringList frames = server.BoardFrames();
         QCOMPARE(WithoutCountAndCrc(frames.at(1)), WithoutCountAndCrc(frame.isEmpty() ? frames.at(0) : frame));
         QCOMPARE(Query(*pOther, "SYST:ERR?"), kNoError);
+    }
+
+    // 31 points from 10 to 400 MHz, each 50 ms: every frame a constant ratio
+    // above the last, and the wait over only after the last point's dwell.
+    void logSweepIsSteppedInOrder()
+    {
+        ServerProcess server;
+        auto pClient = Connected(server.Port());
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(Query(*pClient, "VOLT 1;:FREQ:STAR 10 MHZ;STOP 400 MHZ;:SWE:SPAC LOG;POIN 31;DWEL 0.05;"
+                                 ":FREQ:MODE SWE;:INIT;*OPC?"),
+                 QStringLiteral("1"));
+        QVERIFY2(clock.elapsed() >= 1500, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(Query(*pClient, "SYST:ERR?"), kNoError);
+        QTRY_COMPARE_WITH_TIMEOUT(server.BoardFrames().size(), 31, kProcessMsecs);
+        const QStringList frames = server.BoardFrames();
+        QCOMPARE(frames.first().mid(12, 8), QStringLiteral("028F5C28"));
+        QCOMPARE(frames.last().mid(12, 8), QStringLiteral("66666666"));
+        for (int k = 1; k < frames.size(); ++k) {
+            const double dRatio = frames.at(k).mid(12, 8).toUInt(nullptr, 16) /
+                                  double(frames.at(k - 1).mid(12, 8).toUInt(nullptr, 16));
+            QVERIFY2(qAbs(dRatio - std::pow(40.0, 1.0 / 30)) < 1e-3, qPrintable(frames.at(k)));
+        }
+        QVERIFY(server.Out().indexOf(QLatin1String("stepped sweep completed")) >
+                server.Out().indexOf(QLatin1String("66666666")));
+    }
+
+    // Four points at 1.5 V, 0.4 s each: another client is served during the
+    // run and sees it sweeping; its ABOR ends the run and the wait at once.
+    void listSweepServesOthers_data()
+    {
+        QTest::addColumn<bool>("abort");
+        QTest::newRow("to its end") << false;
+        QTest::newRow("aborted") << true;
+    }
+    void listSweepServesOthers()
+    {
+        QFETCH(bool, abort);
+        ServerProcess server;
+        auto pRunner = Connected(server.Port());
+        auto pOther = Connected(server.Port());
+        pRunner->write("FREQ:MODE LIST;:LIST:FREQ 10 MHZ,100 MHZ,250 MHZ,400 MHZ;VOLT 1.5;DWEL 0.4;:INIT;*OPC?\n");
+        QTRY_COMPARE_WITH_TIMEOUT(server.BoardFrames().size(), 2, kProcessMsecs);
+        QCOMPARE(Query(*pOther, "*IDN?;:STAT:OPER:COND?"), kIdentity + QStringLiteral(";8"));
+        QVERIFY(!pRunner->canReadLine());
+        if (abort) {
+            QElapsedTimer clock;
+            clock.start();
+            QCOMPARE(Query(*pOther, "ABOR;:STAT:OPER:COND?"), QStringLiteral("0"));
+            QCOMPARE(Answer(*pRunner), QStringLiteral("1"));
+            QVERIFY2(clock.elapsed() < 300, qPrintable(QString::number(clock.elapsed())));
+            QTest::qWait(100);
+            const qsizetype nFrames = server.BoardFrames().size();
+            QTest::qWait(1000);
+            QVERIFY(nFrames < 4);
+            QCOMPARE(server.BoardFrames().size(), nFrames);
+            return;
+        }
+        QCOMPARE(Answer(*pRunner), QStringLiteral("1"));
+        QStringList frames;
+        for (const QString& strFrame : server.BoardFrames())
+            frames.append(WithoutCountAndCrc(strFrame));
+        QCOMPARE(frames, (QStringList{"A55A5AA501028F5C2817C25AA5A55A", "A55A5AA5011999999917C25AA5A55A",
+                                      "A55A5AA5014000000017C25AA5A55A", "A55A5AA5016666666617C25AA5A55A"}));
     }
 
     void lockGoesWithItsClient()
