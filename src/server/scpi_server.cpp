@@ -140,9 +140,9 @@ void CScpiServer::OnNewConnection()
 
 void CScpiServer::Accept(QTcpSocket* pSocket)
 {
-    // Reset before it was taken: no place, and no peer left to name.
+    // Gone before it was taken: no place, and maybe no peer left to name.
     if (pSocket->state() != QAbstractSocket::ConnectedState || pSocket->peerAddress().isNull()) {
-        Q_EMIT logLine(QStringLiteral("a connection was reset before it was served"));
+        Q_EMIT logLine(QStringLiteral("a connection closed before it was served"));
         pSocket->abort();
         pSocket->deleteLater();
         return;
@@ -166,6 +166,10 @@ void CScpiServer::RefuseWhileFull()
 {
     while (m_clients.size() >= kMostClients && m_server.hasPendingConnections()) {
         QTcpSocket* pSocket = m_server.nextPendingConnection();
+        if (pSocket->peerAddress().isNull()) {
+            Accept(pSocket);
+            continue;
+        }
         Q_EMIT logLine(QStringLiteral("refused %1:%2, %3 clients connected")
                            .arg(pSocket->peerAddress().toString())
                            .arg(pSocket->peerPort())
