@@ -105,6 +105,22 @@ void CSteppingRun::Abort()
     Finish(SteppingEnd::Aborted);
 }
 
+void CSteppingRun::SetLinkGate(std::function<bool()> isFree)
+{
+    m_isLinkFree = std::move(isFree);
+}
+
+void CSteppingRun::LinkFreed()
+{
+    if (std::exchange(m_bHeld, false) && m_bRunning && !m_bPaused)
+        SendDue();
+}
+
+bool CSteppingRun::IsAwaitingBoard() const
+{
+    return m_pExchange;
+}
+
 bool CSteppingRun::IsRunning() const
 {
     return m_bRunning;
@@ -177,6 +193,10 @@ void CSteppingRun::SendDue()
 {
     if (m_bLastDwell) {
         Finish(SteppingEnd::Completed);
+        return;
+    }
+    if (m_isLinkFree && !m_isLinkFree()) {
+        m_bHeld = true;
         return;
     }
     const int nCount = static_cast<int>(m_running.size());
@@ -279,6 +299,7 @@ void CSteppingRun::Finish(SteppingEnd end, const QString& strError)
     m_bRunning = false;
     m_bPaused = false;
     m_bLastDwell = false;
+    m_bHeld = false;
     m_timer.stop();
     DropExchange();
     m_end = end;

@@ -9,6 +9,8 @@
 #include <QString>
 #include <QTimer>
 
+#include <functional>
+
 class CBoardExchange;
 class CSerialLink;
 
@@ -69,6 +71,12 @@ public:
     void Continue();
     // Ends the run at once, leaving the output where it is.
     void Abort();
+    // Where the link is shared: a point falls due only while isFree holds,
+    // else it waits for LinkFreed, late.
+    void SetLinkGate(std::function<bool()> isFree);
+    void LinkFreed();
+    // A point's frame is on its way.
+    bool IsAwaitingBoard() const;
 
     bool IsRunning() const;
     bool IsPaused() const;
@@ -131,6 +139,8 @@ private:
     bool m_bLastDwell = false;
     SteppingEnd m_end = SteppingEnd::Completed;
     QString m_strError;
+    std::function<bool()> m_isLinkFree;
+    bool m_bHeld = false;
 };
 
 Q_DECLARE_METATYPE(StepRecord)
