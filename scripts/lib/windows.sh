@@ -26,10 +26,16 @@ qtbase_debian_version() {
 
 # What a Windows Qt is built from, one line a source: Debian's qt6-base, the
 # Qt Serial Port tarball and our patch to it.
-qt_sources_wanted() {
+qtbase_source_line() {
     echo "qt6-base $(qtbase_debian_version)"
+}
+qtserialport_source_lines() {
     echo "$(basename "$SERIALPORT_TARBALL") $(sha256sum <"$SERIALPORT_TARBALL" | cut -d' ' -f1)"
     echo "$(basename "$SERIALPORT_PATCH") $(sha256sum <"$SERIALPORT_PATCH" | cut -d' ' -f1)"
+}
+qt_sources_wanted() {
+    qtbase_source_line
+    qtserialport_source_lines
 }
 
 # Wine keeps its Windows in a prefix: one beside the Qt, outside the work tree.
