@@ -1,6 +1,6 @@
-# Shared by scripts/windows: packs the cached Windows Qt as a relocatable
-# archive, and unpacks one in its place. Text files name the Qt's folder
-# through a placeholder that unpacking replaces; nothing else in the archive
+# Shared by scripts/windows and scripts/test: packs the cached Windows Qt as a
+# relocatable archive, and unpacks one in its place. Text files name the Qt's
+# folder through a placeholder that unpacking replaces; nothing in the archive
 # may name a folder of the machine that built it.
 # shellcheck shell=bash
 
@@ -15,7 +15,10 @@ pack_qt() {
     stage=$(mktemp -d)
     top=$stage/$(basename "$QT_WIN_PREFIX")
     cp -a "$QT_WIN_PREFIX" "$top"
-    grep -rlIZF "$QT_WIN_PREFIX" "$top" | xargs -0 -r sed -i "s|$QT_WIN_PREFIX|$QT_PREFIX_PLACEHOLDER|g"
+    # qmake's files also name the source and build folders beside the Qt,
+    # which do not travel: those keep their names within the cache.
+    grep -rlIZF "$QT_WIN_CACHE" "$top" |
+        xargs -0 -r sed -i -e "s|$QT_WIN_PREFIX|$QT_PREFIX_PLACEHOLDER|g" -e "s|$QT_WIN_CACHE/||g"
     leaks=$(grep -rlaF -e "$QT_WIN_CACHE" -e "$ROOT" "$top" || true)
     if [ -n "$leaks" ]; then
         echo "These files still name a folder of this machine; nothing packed:" >&2
