@@ -511,6 +511,7 @@ private Q_SLOTS:
         QTest::newRow("no number after the header") << "MHz\n100\nabc\n" << "line 3, column 1";
         QTest::newRow("bad amplitude after a comment") << "# list\n\n100,x\n" << "line 3, column 2";
         QTest::newRow("a fourth value") << "100,1,0.1,5\n" << "line 1, column 4";
+        QTest::newRow("a dwell beyond a double") << "100,1,1e400\n" << "line 1, column 3: the dwell 1e400 is beyond";
         QTest::newRow("only comments") << "# nothing yet\nMHz,V,s\n" << "no points";
     }
     void steppingLoadNamesABadLineAndKeepsTheTable()
