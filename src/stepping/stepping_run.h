@@ -41,7 +41,9 @@ struct StepRecord {
 // out at once and counts as late, and none is skipped. A run ends after the
 // last point's dwell and leaves the output at the last point, or where it
 // was when aborted. A point the board refuses or never acknowledges, or a
-// port failure, ends the run at once.
+// port failure, ends the run at once. A frame another sender writes on the
+// link ends it as aborted too: the board follows the last frame, and the
+// run's next point would undo it.
 class CSteppingRun : public QObject {
     Q_OBJECT
 
@@ -100,6 +102,7 @@ private:
     void ScheduleNext();
     void SendDue();
     void OnExchangeFinished(WatchResult result);
+    void OnFrameSent();
     void Finish(SteppingEnd end, const QString& strError = QString());
     void DropExchange();
     QString PointName(const StepRecord& record) const;
@@ -129,6 +132,8 @@ private:
     bool m_bPaused = false;
     // Every point has gone out and been answered; the last dwell runs.
     bool m_bLastDwell = false;
+    // The exchange has composed a frame: the link's next one is the run's.
+    bool m_bOwnFrameDue = false;
     SteppingEnd m_end = SteppingEnd::Completed;
     QString m_strError;
 };
