@@ -13,3 +13,13 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# What is built names its sources relative to the tree it came from, never by
+# the building machine's folders: a Qt built once can then be shared. The
+# build folder comes last, as it may lie inside the source folder and the
+# last match wins.
+foreach(dir IN ITEMS "${QT_WIN_PREFIX}" "${CMAKE_SOURCE_DIR}" "${CMAKE_BINARY_DIR}")
+    if(dir)
+        string(APPEND CMAKE_C_FLAGS_INIT " -ffile-prefix-map=${dir}/=")
+        string(APPEND CMAKE_CXX_FLAGS_INIT " -ffile-prefix-map=${dir}/=")
+    endif()
+endforeach()

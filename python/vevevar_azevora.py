@@ -29,6 +29,20 @@ def _count_from_scpi(value):
     return math.inf if value > 1 else 1
 
 
+def _list_to_scpi(values):
+    return ",".join("%.12g" % value for value in values)
+
+
+def _list_from_scpi(values):
+    # PyMeasure gives a one-value answer as a number, not a list.
+    return values if isinstance(values, list) else [values]
+
+
+def _list_control(command, doc):
+    return Instrument.control(command + "?", command + " %s", doc,
+                              set_process=_list_to_scpi, get_process=_list_from_scpi)
+
+
 class VevevarAzevora(Instrument):
     """The board behind ``vevevar-cli serve``, given by its VISA resource,
     such as ``"TCPIP::127.0.0.1::5025::SOCKET"``."""
@@ -60,9 +74,27 @@ class VevevarAzevora(Instrument):
         within 2 % of one; reads back as the board makes it.""")
     sweep_dwell = Instrument.control(
         "SWE:DWEL?", "SWE:DWEL %.12g",
-        """Time per step in s, a whole number of 20 ns below 1 s; reads back
-        as the board dwells.""",
-        validator=strict_range, values=(20e-9, 0.99999998))
+        """Time per step in s. Linear: the board's, a whole number of 20 ns
+        below 1 s, read back as the board dwells. Logarithmic: each stepped
+        point's, from the line's round trip (about 21 ms) to an hour.""",
+        validator=strict_range, values=(20e-9, 3600))
+    sweep_spacing = Instrument.control(
+        "SWE:SPAC?", "SWE:SPAC %s",
+        """"LIN" for the board's own sweep, "LOG" for a logarithmic sweep
+        stepped point by point from the computer.""",
+        validator=strict_discrete_set, values=("LIN", "LOG"))
+    sweep_points = Instrument.control(
+        "SWE:POIN?", "SWE:POIN %d",
+        """Points of a logarithmic sweep, 2 to 10,000.""",
+        validator=strict_range, values=(2, 10000), cast=int)
+    list_frequencies = _list_control(
+        "LIST:FREQ", """Frequencies of the list sweep in Hz, 10 MHz to 400 MHz each.""")
+    list_amplitudes = _list_control(
+        "LIST:VOLT", """Amplitudes of the list in V: one for every point or one each; none
+        means the amplitude.""")
+    list_dwells = _list_control(
+        "LIST:DWEL", """Dwells of the list in s: one for every point or one each; none means
+        the sweep dwell.""")
     sweep_count = Instrument.control(
         "SWE:COUN?", "SWE:COUN %s",
         """1 for a single sweep, math.inf for a circular one.""",
@@ -80,6 +112,11 @@ class VevevarAzevora(Instrument):
         """Starts the sweep of the sweep settings; the output is on from then."""
         self.write("FREQ:MODE SWE;:INIT")
 
+    def start_list(self):
+        """Starts the list sweep, stepped point by point; the output is on
+        from then and stays at the last point."""
+        self.write("FREQ:MODE LIST;:INIT")
+
     def pause(self):
         """Holds the sweep where it is."""
         self.write("SWE:PAUS")
@@ -89,12 +126,11 @@ class VevevarAzevora(Instrument):
         self.write("SWE:RES")
 
     def wait_for_sweep(self, timeout=None):
-        """Returns once a single sweep has ended (``*OPC?``); a circular or
-        paused sweep does not hold it. ``timeout`` in s defaults to the
-        sweep's steps times its dwell, and time for the board to answer."""
+        """Returns once a single sweep or stepped run has ended (``*OPC?``);
+        a circular or paused one does not hold it. ``timeout`` in s defaults
+        to the planned time (``SWE:TIME?``) and time for the board to answer."""
         if timeout is None:
-            steps = math.ceil((self.sweep_stop - self.sweep_start) / self.sweep_step)
-            timeout = steps * self.sweep_dwell + EXCHANGE_SECONDS
+            timeout = float(self.ask("SWE:TIME?")) + EXCHANGE_SECONDS
         connection = self.adapter.connection
         saved = connection.timeout
         connection.timeout = timeout * 1000

@@ -104,6 +104,13 @@ private Q_SLOTS:
         QTest::newRow("one frame a command")
             << QByteArray("OUTP ON;:SWE:PAUS;RES;:OUTP OFF")
             << QStringList{SealedPoint(100, 0), kPauseFrame, kContinueFrame, kCloseFrame} << none;
+        QTest::newRow("stepped start and abort, no frame of their own")
+            << QByteArray("FREQ:MODE LIST;:LIST:FREQ 10 MHZ,20 MHZ;:INIT;:SWE:PAUS;RES;:ABOR") << QStringList() << none;
+        QTest::newRow("stepped start of an empty list") << QByteArray("FREQ:MODE LIST;:INIT") << QStringList()
+                                                        << QList<int>{-221};
+        QTest::newRow("CW mode ends a stepped sweep with the point")
+            << QByteArray("FREQ:MODE LIST;:LIST:FREQ 10 MHZ;:INIT;:FREQ:MODE CW") << QStringList{SealedPoint(100, 0)}
+            << none;
     }
     void frames()
     {

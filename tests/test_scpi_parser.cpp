@@ -79,12 +79,21 @@ private Q_SLOTS:
         QTest::newRow("-113 unknown header") << QByteArray("FOO?") << "" << QList<int>{-113};
         QTest::newRow("-113 query of a command") << QByteArray("INIT?") << "" << QList<int>{-113};
         QTest::newRow("-113 command of a query") << QByteArray("*IDN") << "" << QList<int>{-113};
-        QTest::newRow("-224 unknown mode") << QByteArray("FREQ:MODE LIST") << "" << QList<int>{-224};
+        QTest::newRow("-224 unknown mode") << QByteArray("FREQ:MODE LOOP") << "" << QList<int>{-224};
         QTest::newRow("-224 sweep count") << QByteArray("SWE:COUN 2") << "" << QList<int>{-224};
         QTest::newRow("-224 output word") << QByteArray("OUTP MAYBE") << "" << QList<int>{-224};
         QTest::newRow("errors in order, answers go on") << QByteArray("FOO;FREQ HIGH;*OPC?") << "1"
                                                         << QList<int>{-113, -104};
         QTest::newRow("semicolon inside a string") << QByteArray("FREQ 'a;b';*OPC?") << "1" << QList<int>{-104};
+        QTest::newRow("stepped settings") << QByteArray("FREQ:MODE LIST;MODE?;:SWE:SPAC LOG;SPAC?;POIN 31;POIN?;DWEL 50 ms;"
+                                                        "DWEL?;:LIST:FREQ 10 MHZ,2.5e8;FREQ?;FREQ:POIN?;:LIST:VOLT?")
+                                          << "LIST;LOG;31;5.00000E-02;1.00000E+07,2.50000E+08;2;" << QList<int>();
+        QTest::newRow("planned time of a log sweep") << QByteArray("SWE:SPAC LOG;POIN 31;DWEL 0.05;:FREQ:MODE SWE;"
+                                                                   ":SWE:TIME?") << "1.55000E+00" << QList<int>();
+        QTest::newRow("planned time of a list") << QByteArray("FREQ:MODE LIST;:LIST:FREQ 10 MHZ,20 MHZ;DWEL 0.5,1.5;"
+                                                              ":SWE:TIME?") << "2.00000E+00" << QList<int>();
+        QTest::newRow("-221 list lengths differ") << QByteArray("FREQ:MODE LIST;:LIST:FREQ 10 MHZ,20 MHZ;VOLT 1,2,3;"
+                                                                ":INIT;:OUTP?") << "0" << QList<int>{-221};
     }
     void answers()
     {
@@ -175,6 +184,12 @@ private Q_SLOTS:
         QTest::newRow("dwell below one count") << QByteArray("SWE:DWEL 5 ns") << QByteArray("SWE:DWEL?") << -222;
         QTest::newRow("dwell of a second") << QByteArray("SWE:DWEL 1 s") << QByteArray("SWE:DWEL?") << -222;
         QTest::newRow("negative dwell") << QByteArray("SWE:DWEL -20 ns") << QByteArray("SWE:DWEL?") << -222;
+        QTest::newRow("one log point") << QByteArray("SWE:POIN 1") << QByteArray("SWE:POIN?") << -222;
+        QTest::newRow("stepped dwell below the line's") << QByteArray("SWE:DWEL 20 ms")
+                                                        << QByteArray("SWE:SPAC LOG;DWEL?") << -222;
+        QTest::newRow("list keeps its old values") << QByteArray("LIST:FREQ 20 MHZ,401 MHZ")
+                                                   << QByteArray("LIST:FREQ 10 MHZ;FREQ?") << -222;
+        QTest::newRow("list dwell above an hour") << QByteArray("LIST:DWEL 1,3601") << QByteArray("LIST:DWEL?") << -222;
     }
     void refusedValues()
     {

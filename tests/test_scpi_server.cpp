@@ -12,8 +12,11 @@
 #include <QTcpSocket>
 #include <QTest>
 
+#include <cmath>
 #include <memory>
 #include <vector>
+
+#include <sys/socket.h>
 
 namespace {
 
@@ -183,26 +186,116 @@ private Q_SLOTS:
                                   kProcessMsecs);
     }
 
-    // Two 0.9 s steps: the waiting client hears nothing before they are over,
-    // another is served meanwhile, and a frame waits for the sweep's end.
+    // A waits for a sweep of 11 steps of 0.3 s; B's frame ends it, and C is
+    // served meanwhile. On a busy machine too: the sweep runs 3.3 s.
+    void sweepWaitHoldsOnlyItsClient_data()
+    {
+        QTest::addColumn<QByteArray>("message");
+        // Empty: the sweep's own frame again.
+        QTest::addColumn<QString>("frame");
+        QTest::addColumn<QString>("sweeping");
+        QTest::newRow("output off") << QByteArray("OUTP OFF") << kCloseFrame << "0";
+        QTest::newRow("abort") << QByteArray("ABOR") << kPauseFrame << "0";
+        QTest::newRow("reset") << QByteArray("*RST") << kCloseFrame << "0";
+        QTest::newRow("point") << QByteArray("FREQ:MODE CW;:INIT") << kPoint1V100MhzFrame << "0";
+        QTest::newRow("new sweep") << QByteArray("INIT") << QString() << "8";
+    }
     void sweepWaitHoldsOnlyItsClient()
     {
+        QFETCH(QByteArray, message);
+        QFETCH(QString, frame);
+        QFETCH(QString, sweeping);
         ServerProcess server;
         auto pWaiting = Connected(server.Port());
         auto pOther = Connected(server.Port());
-        QCOMPARE(Query(*pWaiting, "FREQ:MODE SWE;STAR 100 MHZ;STOP 350 MHZ;:SWE:STEP 125 MHZ;DWEL 0.9 s;*OPC?"),
+        auto pBystander = Connected(server.Port());
+        QCOMPARE(Query(*pWaiting, "VOLT 1;:FREQ 100 MHZ;:FREQ:MODE SWE;STAR 100 MHZ;STOP 271 MHZ;"
+                                  ":SWE:STEP 15.625 MHZ;DWEL 0.3 s;*OPC?"),
                  QStringLiteral("1"));
+        pWaiting->write("INIT;*OPC?;:STAT:OPER:COND?\n");
+        QTRY_COMPARE_WITH_TIMEOUT(server.BoardFrames().size(), 1, kProcessMsecs);
+        QTest::qWait(400);
+        QVERIFY(!pWaiting->canReadLine());
         QElapsedTimer clock;
         clock.start();
-        pWaiting->write("INIT;*OPC?;:STAT:OPER:COND?\n");
-        QTRY_VERIFY_WITH_TIMEOUT(server.Out().contains(QLatin1String(" sweep ")), kProcessMsecs);
+        pOther->write(message + '\n');
+        QCOMPARE(Query(*pBystander, "*IDN?"), kIdentity);
+        const qint64 nIdentityMsecs = clock.elapsed();
+        QVERIFY(WaitUntil([&] { return server.BoardFrames().size() > 1; }));
+        const qint64 nFrameMsecs = clock.elapsed();
+        QCOMPARE(Answer(*pWaiting), QStringLiteral("1;") + sweeping);
+        const qint64 nAnswerMsecs = clock.elapsed();
+        const QString strTimes = QStringLiteral("identity %1 ms, frame %2 ms, answer %3 ms")
+                                     .arg(nIdentityMsecs).arg(nFrameMsecs).arg(nAnswerMsecs);
+        QVERIFY2(nIdentityMsecs < 300 && nFrameMsecs < 500 && nAnswerMsecs - nFrameMsecs < 1500, qPrintable(strTimes));
+        const QStringList frames = server.BoardFrames();
+        QCOMPARE(WithoutCountAndCrc(frames.at(1)), WithoutCountAndCrc(frame.isEmpty() ? frames.at(0) : frame));
+        QCOMPARE(Query(*pOther, "SYST:ERR?"), kNoError);
+    }
+
+    // 31 points from 10 to 400 MHz, each 50 ms: every frame a constant ratio
+    // above the last, and the wait over only after the last point's dwell.
+    void logSweepIsSteppedInOrder()
+    {
+        ServerProcess server;
+        auto pClient = Connected(server.Port());
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(Query(*pClient, "VOLT 1;:FREQ:STAR 10 MHZ;STOP 400 MHZ;:SWE:SPAC LOG;POIN 31;DWEL 0.05;"
+                                 ":FREQ:MODE SWE;:INIT;*OPC?"),
+                 QStringLiteral("1"));
+        QVERIFY2(clock.elapsed() >= 1500, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(Query(*pClient, "SYST:ERR?"), kNoError);
+        QTRY_COMPARE_WITH_TIMEOUT(server.BoardFrames().size(), 31, kProcessMsecs);
+        const QStringList frames = server.BoardFrames();
+        QCOMPARE(frames.first().mid(12, 8), QStringLiteral("028F5C28"));
+        QCOMPARE(frames.last().mid(12, 8), QStringLiteral("66666666"));
+        for (int k = 1; k < frames.size(); ++k) {
+            const double dRatio = frames.at(k).mid(12, 8).toUInt(nullptr, 16) /
+                                  double(frames.at(k - 1).mid(12, 8).toUInt(nullptr, 16));
+            QVERIFY2(qAbs(dRatio - std::pow(40.0, 1.0 / 30)) < 1e-3, qPrintable(frames.at(k)));
+        }
+        QVERIFY(server.Out().indexOf(QLatin1String("stepped sweep completed")) >
+                server.Out().indexOf(QLatin1String("66666666")));
+    }
+
+    // Four points at 1.5 V, 0.4 s each: another client is served during the
+    // run and sees it sweeping; its ABOR ends the run and the wait at once.
+    void listSweepServesOthers_data()
+    {
+        QTest::addColumn<bool>("abort");
+        QTest::newRow("to its end") << false;
+        QTest::newRow("aborted") << true;
+    }
+    void listSweepServesOthers()
+    {
+        QFETCH(bool, abort);
+        ServerProcess server;
+        auto pRunner = Connected(server.Port());
+        auto pOther = Connected(server.Port());
+        pRunner->write("FREQ:MODE LIST;:LIST:FREQ 10 MHZ,100 MHZ,250 MHZ,400 MHZ;VOLT 1.5;DWEL 0.4;:INIT;*OPC?\n");
+        QTRY_COMPARE_WITH_TIMEOUT(server.BoardFrames().size(), 2, kProcessMsecs);
         QCOMPARE(Query(*pOther, "*IDN?;:STAT:OPER:COND?"), kIdentity + QStringLiteral(";8"));
-        QVERIFY(!pWaiting->canReadLine());
-        QCOMPARE(Query(*pOther, "SWE:PAUS;:SYST:ERR?"), kNoError);
-        QVERIFY2(clock.elapsed() >= 1800, qPrintable(QString::number(clock.elapsed())));
-        QCOMPARE(Answer(*pWaiting), QStringLiteral("1;0"));
-        // The pause may meet the board's last report on the line and be sent again.
-        QCOMPARE(WithoutCountAndCrc(server.BoardFrames().last()), WithoutCountAndCrc(kPauseFrame));
+        QVERIFY(!pRunner->canReadLine());
+        if (abort) {
+            QElapsedTimer clock;
+            clock.start();
+            QCOMPARE(Query(*pOther, "ABOR;:STAT:OPER:COND?"), QStringLiteral("0"));
+            QCOMPARE(Answer(*pRunner), QStringLiteral("1"));
+            QVERIFY2(clock.elapsed() < 300, qPrintable(QString::number(clock.elapsed())));
+            QTest::qWait(100);
+            const qsizetype nFrames = server.BoardFrames().size();
+            QTest::qWait(1000);
+            QVERIFY(nFrames < 4);
+            QCOMPARE(server.BoardFrames().size(), nFrames);
+            return;
+        }
+        QCOMPARE(Answer(*pRunner), QStringLiteral("1"));
+        QStringList frames;
+        for (const QString& strFrame : server.BoardFrames())
+            frames.append(WithoutCountAndCrc(strFrame));
+        QCOMPARE(frames, (QStringList{"A55A5AA501028F5C2817C25AA5A55A", "A55A5AA5011999999917C25AA5A55A",
+                                      "A55A5AA5014000000017C25AA5A55A", "A55A5AA5016666666617C25AA5A55A"}));
     }
 
     void lockGoesWithItsClient()
@@ -353,6 +446,42 @@ private Q_SLOTS:
         auto pNext = Connected(server.Port());
         QCOMPARE(Query(*pNext, "*IDN?"), kIdentity);
         QCOMPARE(server.Terminate(), 0);
+    }
+
+    // Far more connections than the clients allowed at once, each closed or
+    // reset at once, faster than the server takes them, beside a client that
+    // comes every 20 ms: a connection gone frees its place.
+    void droppedConnectionsFreeTheirPlaces()
+    {
+        ServerProcess server;
+        QElapsedTimer clock;
+        clock.start();
+        qint64 nNextVisit = 0;
+        std::unique_ptr<QTcpSocket> pVisitor;
+        for (int i = 0; i < 3000; ++i) {
+            QTcpSocket dropped;
+            dropped.connectToHost(QStringLiteral("127.0.0.1"), server.Port());
+            QVERIFY(dropped.waitForConnected(kProcessMsecs));
+            const linger reset{1, 0};
+            if (i % 2 == 0)
+                setsockopt(static_cast<int>(dropped.socketDescriptor()), SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+            dropped.abort();
+            if (clock.elapsed() < nNextVisit)
+                continue;
+            nNextVisit = clock.elapsed() + 20;
+            // Its answer is read on its next visit, as the others come meanwhile.
+            if (pVisitor)
+                QCOMPARE(Answer(*pVisitor), kIdentity);
+            pVisitor = Connected(server.Port());
+            pVisitor->write("*IDN?\n");
+            QVERIFY(pVisitor->waitForBytesWritten(kProcessMsecs));
+        }
+        QCOMPARE(Answer(*pVisitor), kIdentity);
+        pVisitor->disconnectFromHost();
+        QTRY_COMPARE_WITH_TIMEOUT(server.Out().count(QLatin1String(" left\n")),
+                                  server.Out().count(QLatin1String(" connected from 127.0.0.1:")), kProcessMsecs);
+        QVERIFY(!server.Out().contains(QLatin1String("refused")));
+        QVERIFY(!server.Out().contains(QLatin1String("from :")));
     }
 };
 

@@ -108,6 +108,10 @@ private Q_SLOTS:
             << circularSweep + ":SWE:PAUS;:STAT:OPER?;:SWE:RES;:STAT:OPER:COND?;EVEN?" << "8;8;8";
         QTest::newRow("OPER summary when enabled") << "STAT:OPER:ENAB 8;:" + circularSweep + "*STB?;*STB?" << "128;128";
         QTest::newRow("clear takes the event") << circularSweep + "*CLS;:STAT:OPER?" << "0";
+        QTest::newRow("stepped run sweeping until paused or aborted")
+            << QByteArray("FREQ:MODE LIST;:LIST:FREQ 10 MHZ;:SWE:COUN INF;:INIT;:STAT:OPER:COND?;:SWE:PAUS;"
+                          ":STAT:OPER:COND?;:SWE:RES;:STAT:OPER:COND?;:ABOR;:STAT:OPER:COND?")
+            << "8;0;8;0";
         QTest::newRow("enables read back") << QByteArray("STAT:OPER:ENAB 8;ENAB?;:STAT:QUES:ENAB 32767;ENAB?")
                                            << "8;32767";
         QTest::newRow("preset clears the enables")

@@ -45,6 +45,26 @@ CommandOutcome QuerySweepCount(const CommandCall& call);
 CommandOutcome SetFrequencyMode(const CommandCall& call);
 CommandOutcome QueryFrequencyMode(const CommandCall& call);
 
+// Stepped sweeps: logarithmic spacing and lists.
+CommandOutcome SetSweepSpacing(const CommandCall& call);
+CommandOutcome QuerySweepSpacing(const CommandCall& call);
+CommandOutcome SetSweepPoints(const CommandCall& call);
+CommandOutcome QuerySweepPoints(const CommandCall& call);
+CommandOutcome SetSweepDwell(const CommandCall& call);
+CommandOutcome QuerySweepDwell(const CommandCall& call);
+CommandOutcome QuerySweepTime(const CommandCall& call);
+CommandOutcome SetListFrequencies(const CommandCall& call);
+CommandOutcome QueryListFrequencies(const CommandCall& call);
+CommandOutcome SetListVoltages(const CommandCall& call);
+CommandOutcome QueryListVoltages(const CommandCall& call);
+CommandOutcome SetListDwells(const CommandCall& call);
+CommandOutcome QueryListDwells(const CommandCall& call);
+CommandOutcome QueryListFrequencyCount(const CommandCall& call);
+CommandOutcome QueryListVoltageCount(const CommandCall& call);
+CommandOutcome QueryListDwellCount(const CommandCall& call);
+// INIT or OUTP ON in a stepped mode: the points, checked.
+CommandOutcome SteppedStart(const CInstrumentState& state);
+
 // What starts, stops and pauses the output, and what the board reports.
 CommandOutcome SetOutput(const CommandCall& call);
 CommandOutcome QueryOutput(const CommandCall& call);

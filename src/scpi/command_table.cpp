@@ -10,7 +10,7 @@ namespace {
 
 // The last column: the set form changes what every client shares, so that
 // another client's lock refuses it.
-constexpr std::array<CommandRow, 38> kCommandTable = {{
+constexpr std::array<CommandRow, 47> kCommandTable = {{
     {"*IDN", nullptr, QueryIdentity, nullptr, false},
     {"*RST", ResetInstrument, nullptr, nullptr, true},
     {"*CLS", ClearStatus, nullptr, nullptr, false},
@@ -41,7 +41,16 @@ constexpr std::array<CommandRow, 38> kCommandTable = {{
     {"[SOURce#:]FREQuency:STARt", SetNumeric, QueryNumeric, &kStartSetting, true},
     {"[SOURce#:]FREQuency:STOP", SetNumeric, QueryNumeric, &kStopSetting, true},
     {"[SOURce#:]SWEep:STEP", SetNumeric, QueryNumeric, &kStepSetting, true},
-    {"[SOURce#:]SWEep:DWELl", SetNumeric, QueryNumeric, &kDwellSetting, true},
+    {"[SOURce#:]SWEep:DWELl", SetSweepDwell, QuerySweepDwell, &kDwellSetting, true},
+    {"[SOURce#:]SWEep:SPACing", SetSweepSpacing, QuerySweepSpacing, nullptr, true},
+    {"[SOURce#:]SWEep:POINts", SetSweepPoints, QuerySweepPoints, nullptr, true},
+    {"[SOURce#:]SWEep:TIME", nullptr, QuerySweepTime, nullptr, false},
+    {"[SOURce#:]LIST:FREQuency", SetListFrequencies, QueryListFrequencies, nullptr, true},
+    {"[SOURce#:]LIST:VOLTage", SetListVoltages, QueryListVoltages, nullptr, true},
+    {"[SOURce#:]LIST:DWELl", SetListDwells, QueryListDwells, nullptr, true},
+    {"[SOURce#:]LIST:FREQuency:POINts", nullptr, QueryListFrequencyCount, nullptr, false},
+    {"[SOURce#:]LIST:VOLTage:POINts", nullptr, QueryListVoltageCount, nullptr, false},
+    {"[SOURce#:]LIST:DWELl:POINts", nullptr, QueryListDwellCount, nullptr, false},
     {"[SOURce#:]SWEep:COUNt", SetSweepCount, QuerySweepCount, nullptr, true},
     {"[SOURce#:]FREQuency:MODE", SetFrequencyMode, QueryFrequencyMode, nullptr, true},
     {"INITiate[:IMMediate]", Initiate, nullptr, nullptr, true},

@@ -31,7 +31,7 @@ BoardRequest PointRequest(const InstrumentSettings& settings)
     const int nAmplitudeWord = AmplitudeToWord(ToFloat(settings.amplitude), kSinglePointAmplitudeScale);
     return {FrameKind::Point,
             [dwTuningWord, nAmplitudeWord](int nRetry) { return PointFrame(nRetry, dwTuningWord, nAmplitudeWord); },
-            {}};
+            {}, SteppedAction::None, {}};
 }
 
 BoardRequest SweepRequest(const InstrumentSettings& settings)
@@ -43,21 +43,34 @@ BoardRequest SweepRequest(const InstrumentSettings& settings)
     fields.nStepCode = StepRowIndex(settings.step).value_or(0);
     fields.nIntervalCount = DwellCount(settings.dwell).value_or(0);
     fields.bCircular = settings.bCircular;
-    const SweepPlan plan{fields.bCircular, fields.dwEndWord, SweepMsecs(settings, fields.nIntervalCount)};
-    return {FrameKind::Sweep, [fields](int nRetry) { return SweepFrame(nRetry, fields); }, plan};
+    const SweepPlan plan{fields.bCircular, fields.dwEndWord, SweepMsecs(settings, fields.nIntervalCount), false};
+    return {FrameKind::Sweep, [fields](int nRetry) { return SweepFrame(nRetry, fields); }, plan, SteppedAction::None, {}};
+}
+
+double BoardSweepSeconds(const InstrumentSettings& settings)
+{
+    return SweepMsecs(settings, DwellCount(settings.dwell).value_or(0)) / 1000.0;
+}
+
+BoardRequest SteppedRequest(SteppedAction action, const StepPoints& points, bool bEndless)
+{
+    SweepPlan plan;
+    plan.bCircular = bEndless;
+    plan.bStepped = true;
+    return {FrameKind::Sweep, {}, plan, action, points};
 }
 
 BoardRequest ControlRequest(FrameKind kind)
 {
     switch (kind) {
     case FrameKind::Pause:
-        return {kind, PauseFrame, {}};
+        return {kind, PauseFrame, {}, SteppedAction::None, {}};
     case FrameKind::Continue:
-        return {kind, ContinueFrame, {}};
+        return {kind, ContinueFrame, {}, SteppedAction::None, {}};
     case FrameKind::Point:
     case FrameKind::Sweep:
     case FrameKind::Close:
         break;
     }
-    return {FrameKind::Close, CloseFrame, {}};
+    return {FrameKind::Close, CloseFrame, {}, SteppedAction::None, {}};
 }

@@ -10,3 +10,7 @@ BoardRequest PointRequest(const InstrumentSettings& settings);
 BoardRequest SweepRequest(const InstrumentSettings& settings);
 // Close, pause or continue.
 BoardRequest ControlRequest(FrameKind kind);
+// What the stepped sweep is to do; a start carries its points.
+BoardRequest SteppedRequest(SteppedAction action, const StepPoints& points = {}, bool bEndless = false);
+// The board's own sweep: its steps times its time per step.
+double BoardSweepSeconds(const InstrumentSettings& settings);

@@ -37,6 +37,23 @@ void CInstrumentState::ReportReceived(const QByteArray& bytes)
 
 void CInstrumentState::FrameAcknowledged(const BoardRequest& request)
 {
+    switch (request.stepped) {
+    case SteppedAction::None:
+        break;
+    case SteppedAction::Start:
+        m_bOutputOn = true;
+        m_sweep.Started(request.sweep);
+        return;
+    case SteppedAction::Abort:
+        m_sweep.Ended();
+        return;
+    case SteppedAction::Pause:
+        m_sweep.Paused();
+        return;
+    case SteppedAction::Continue:
+        m_sweep.Continued();
+        return;
+    }
     switch (request.kind) {
     case FrameKind::Point:
         m_bOutputOn = true;

@@ -5,6 +5,7 @@
 #include "scpi/sweep_tracker.h"
 
 #include <QByteArray>
+#include <QList>
 
 // The settings in base units (Hz, V, s), each as the client sent it, but the
 // step and the dwell, which are kept as the board takes them.
@@ -17,7 +18,25 @@ struct InstrumentSettings {
     DecimalValue dwell;
     bool bCircular = false;
     bool bSweepMode = false;
+    // Stepped from the computer: FREQ:MODE LIST, or SWE with LOG spacing.
+    bool bListMode = false;
+    bool bLogSpacing = false;
+    int nPoints = 0;
+    DecimalValue steppedDwell;
+    QList<DecimalValue> listFrequencies;
+    QList<DecimalValue> listVoltages;
+    QList<DecimalValue> listDwells;
 };
+
+inline bool IsCwMode(const InstrumentSettings& settings)
+{
+    return !settings.bSweepMode && !settings.bListMode;
+}
+
+inline bool IsSteppedMode(const InstrumentSettings& settings)
+{
+    return settings.bListMode || (settings.bSweepMode && settings.bLogSpacing);
+}
 
 // What every client of the server shares: the settings as the clients set
 // them, the output state, the board's sweep, the lock and the last frequency
@@ -58,6 +77,9 @@ public:
     // Whether the port to the board is open, for *TST?.
     void SetPortOpen(bool bOpen) { m_bPortOpen = bOpen; }
     bool IsPortOpen() const { return m_bPortOpen; }
+    // The shortest stepped dwell the line allows.
+    void SetLeastDwellSeconds(double dSeconds) { m_dLeastDwellSeconds = dSeconds; }
+    double LeastDwellSeconds() const { return m_dLeastDwellSeconds; }
 
 private:
     InstrumentSettings m_settings;
@@ -66,4 +88,6 @@ private:
     CSweepTracker m_sweep;
     int m_nLockOwner = kNobody;
     bool m_bPortOpen = true;
+    // 9600 baud, no adapter.
+    double m_dLeastDwellSeconds = 0.021;
 };

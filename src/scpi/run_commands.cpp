@@ -5,20 +5,26 @@
 namespace {
 
 // The frame the mode starts: the point in CW, the sweep in SWEep, which
-// needs its start below its stop.
-CommandOutcome StartOutput(const InstrumentSettings& settings)
+// needs its start below its stop; or the stepped sweep.
+CommandOutcome StartOutput(const CInstrumentState& state)
 {
-    if (!settings.bSweepMode)
+    const InstrumentSettings& settings = state.Settings();
+    if (IsSteppedMode(settings))
+        return SteppedStart(state);
+    if (IsCwMode(settings))
         return CommandOutcome::Requesting(PointRequest(settings));
     if (Compare(settings.start, settings.stop) >= 0)
         return CommandOutcome::Failed(kSettingsConflict);
     return CommandOutcome::Requesting(SweepRequest(settings));
 }
 
-CommandOutcome ControlWithoutData(const CommandCall& call, FrameKind kind)
+// A stepped sweep is paused and continued by the server, without a frame.
+CommandOutcome ControlWithoutData(const CommandCall& call, FrameKind kind, SteppedAction stepped)
 {
     if (!HasDataCount(call, 0))
         return CommandOutcome::Failed(kSyntaxError);
+    if (call.state.Sweep().IsStepped())
+        return CommandOutcome::Requesting(SteppedRequest(stepped));
     return CommandOutcome::Requesting(ControlRequest(kind));
 }
 
@@ -33,7 +39,7 @@ CommandOutcome SetOutput(const CommandCall& call)
         return CommandOutcome::Failed(*pError);
     if (!std::get<bool>(state))
         return CommandOutcome::Requesting(ControlRequest(FrameKind::Close));
-    return StartOutput(call.state.Settings());
+    return StartOutput(call.state);
 }
 
 CommandOutcome QueryOutput(const CommandCall& call)
@@ -47,16 +53,18 @@ CommandOutcome Initiate(const CommandCall& call)
 {
     if (!HasDataCount(call, 0))
         return CommandOutcome::Failed(kSyntaxError);
-    return StartOutput(call.state.Settings());
+    return StartOutput(call.state);
 }
 
 // The board has no frame that ends a sweep and leaves the output as it is;
 // the pause frame holds it where it is, and nothing is sent while no sweep
-// runs.
+// runs. A stepped sweep just sends no further point.
 CommandOutcome Abort(const CommandCall& call)
 {
     if (!HasDataCount(call, 0))
         return CommandOutcome::Failed(kSyntaxError);
+    if (call.state.Sweep().IsStepped())
+        return CommandOutcome::Requesting(SteppedRequest(SteppedAction::Abort));
     if (!call.state.Sweep().IsSweeping())
         return {};
     return CommandOutcome::Requesting(ControlRequest(FrameKind::Pause));
@@ -64,12 +72,12 @@ CommandOutcome Abort(const CommandCall& call)
 
 CommandOutcome PauseSweep(const CommandCall& call)
 {
-    return ControlWithoutData(call, FrameKind::Pause);
+    return ControlWithoutData(call, FrameKind::Pause, SteppedAction::Pause);
 }
 
 CommandOutcome ResumeSweep(const CommandCall& call)
 {
-    return ControlWithoutData(call, FrameKind::Continue);
+    return ControlWithoutData(call, FrameKind::Continue, SteppedAction::Continue);
 }
 
 CommandOutcome QueryCurrentFrequency(const CommandCall& call)

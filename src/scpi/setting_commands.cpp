@@ -26,7 +26,7 @@ CommandOutcome SetNumeric(const CommandCall& call)
     InstrumentSettings& settings = call.state.Settings();
     settings.*(setting.pMember) = setting.boardValue ? setting.boardValue(value) : value;
     // A generator follows a new setting while its output is on.
-    if (setting.bSendsPointInCw && !settings.bSweepMode && call.state.IsOutputOn())
+    if (setting.bSendsPointInCw && IsCwMode(settings) && call.state.IsOutputOn())
         return CommandOutcome::Requesting(PointRequest(settings));
     return {};
 }
@@ -93,14 +93,14 @@ CommandOutcome SetFrequencyMode(const CommandCall& call)
     const ProgramDatum& datum = call.data.front();
     if (datum.kind != ProgramDatum::Kind::Character)
         return CommandOutcome::Failed(kDataTypeError);
-    bool bSweepMode = false;
-    if (IsMnemonic(datum.text, "SWEep"))
-        bSweepMode = true;
-    else if (!IsMnemonic(datum.text, "CW") && !IsMnemonic(datum.text, "FIXed"))
+    const bool bSweepMode = IsMnemonic(datum.text, "SWEep");
+    const bool bListMode = IsMnemonic(datum.text, "LIST");
+    if (!bSweepMode && !bListMode && !IsMnemonic(datum.text, "CW") && !IsMnemonic(datum.text, "FIXed"))
         return CommandOutcome::Failed(kIllegalParameterValue);
     InstrumentSettings& settings = call.state.Settings();
-    const bool bLeavesSweep = settings.bSweepMode && !bSweepMode;
+    const bool bLeavesSweep = !IsCwMode(settings) && !bSweepMode && !bListMode;
     settings.bSweepMode = bSweepMode;
+    settings.bListMode = bListMode;
     // The point frame ends a sweep, as the sending page's Send does.
     if (bLeavesSweep && call.state.IsOutputOn())
         return CommandOutcome::Requesting(PointRequest(settings));
@@ -109,7 +109,8 @@ CommandOutcome SetFrequencyMode(const CommandCall& call)
 
 CommandOutcome QueryFrequencyMode(const CommandCall& call)
 {
-    if (!HasDataCount(call, 0))
-        return CommandOutcome::Failed(kSyntaxError);
-    return CommandOutcome::Answered(call.state.Settings().bSweepMode ? QStringLiteral("SWE") : QStringLiteral("CW"));
+    const InstrumentSettings& settings = call.state.Settings();
+    return AnsweredWithoutData(call, settings.bListMode    ? QStringLiteral("LIST")
+                                     : settings.bSweepMode ? QStringLiteral("SWE")
+                                                           : QStringLiteral("CW"));
 }

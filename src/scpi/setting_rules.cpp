@@ -146,6 +146,8 @@ InstrumentSettings DefaultSettings()
     for (const NumericSetting* pSetting :
          {&kFrequencySetting, &kAmplitudeSetting, &kStartSetting, &kStopSetting, &kStepSetting, &kDwellSetting})
         settings.*(pSetting->pMember) = KeywordValue(*pSetting, NumericKeyword::Default);
+    settings.nPoints = kDefaultSweepPoints;
+    settings.steppedDwell = Constant(kDefaultSteppedDwell);
     return settings;
 }
 

@@ -29,6 +29,9 @@ extern const NumericSetting kStopSetting;
 extern const NumericSetting kStepSetting;
 extern const NumericSetting kDwellSetting;
 
+inline constexpr int kDefaultSweepPoints = 11;
+inline constexpr const char* kDefaultSteppedDwell = "0.1";
+
 DecimalValue KeywordValue(const NumericSetting& setting, NumericKeyword keyword);
 InstrumentSettings DefaultSettings();
 

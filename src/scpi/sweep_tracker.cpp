@@ -7,14 +7,19 @@ CSweepTracker::CSweepTracker()
     connect(&m_timerEnd, &QTimer::timeout, this, [this] { Stop(Phase::Idle); });
 }
 
+// The sweep it replaces is done once the new one is in place, so that a
+// client waiting for the old one goes on to find the new one running.
 void CSweepTracker::Started(const SweepPlan& plan)
 {
-    Stop(Phase::Idle);
+    const bool bWasRunning = IsSingleSweepRunning();
+    m_timerEnd.stop();
     m_plan = plan;
     m_phase = Phase::Sweeping;
     ++m_nStarts;
-    if (!plan.bCircular)
+    if (!plan.bCircular && !plan.bStepped)
         m_timerEnd.start(static_cast<int>(qMin<qint64>(plan.nDurationMsecs, std::numeric_limits<int>::max())));
+    if (bWasRunning)
+        SingleSweepDone();
 }
 
 void CSweepTracker::Paused()
@@ -31,7 +36,7 @@ void CSweepTracker::Continued()
         return;
     m_phase = Phase::Sweeping;
     ++m_nStarts;
-    if (!m_plan.bCircular)
+    if (!m_plan.bCircular && !m_plan.bStepped)
         m_timerEnd.start(m_nRemainingMsecs);
 }
 
@@ -42,7 +47,7 @@ void CSweepTracker::Ended()
 
 void CSweepTracker::ReportReceived(quint32 dwWord)
 {
-    if (IsSingleSweepRunning() && dwWord >= m_plan.dwStopWord)
+    if (IsSingleSweepRunning() && !m_plan.bStepped && dwWord >= m_plan.dwStopWord)
         Stop(Phase::Idle);
 }
 
@@ -54,6 +59,11 @@ bool CSweepTracker::IsSweeping() const
 bool CSweepTracker::IsSingleSweepRunning() const
 {
     return m_phase == Phase::Sweeping && !m_plan.bCircular;
+}
+
+bool CSweepTracker::IsStepped() const
+{
+    return m_phase != Phase::Idle && m_plan.bStepped;
 }
 
 int CSweepTracker::Starts() const
@@ -72,8 +82,12 @@ void CSweepTracker::Stop(Phase phase)
     m_timerEnd.stop();
     if (m_phase != Phase::Idle)
         m_phase = phase;
-    if (!bWasRunning)
-        return;
+    if (bWasRunning)
+        SingleSweepDone();
+}
+
+void CSweepTracker::SingleSweepDone()
+{
     ++m_nSingleSweepsDone;
     Q_EMIT singleSweepDone();
 }

@@ -12,6 +12,8 @@ struct SweepPlan {
     quint32 dwStopWord = 0;
     // The number of steps times the time per step.
     qint64 nDurationMsecs = 0;
+    // Stepped from the computer: it ends when the run says so.
+    bool bStepped = false;
 };
 
 // What the board's sweep is doing, as far as the acknowledged frames and the
@@ -35,6 +37,8 @@ public:
     bool IsSweeping() const;
     // A single sweep still to end, which *OPC, *OPC? and *WAI wait for.
     bool IsSingleSweepRunning() const;
+    // A stepped sweep, running or paused.
+    bool IsStepped() const;
     // How often the board started sweeping, after a sweep frame or a
     // continue: each start is an event for every client's register.
     int Starts() const;
@@ -49,6 +53,7 @@ private:
     enum class Phase { Idle, Sweeping, Paused };
 
     void Stop(Phase phase);
+    void SingleSweepDone();
 
     Phase m_phase = Phase::Idle;
     SweepPlan m_plan;

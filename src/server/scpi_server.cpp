@@ -7,6 +7,7 @@
 #include "serial/serial_link.h"
 #include "serial/watch_policies.h"
 #include "server/scpi_client.h"
+#include "stepping/least_dwell.h"
 
 #include <QTcpSocket>
 
@@ -18,6 +19,7 @@ namespace {
 // A program driving the board must hear an answer, where the sweep page's
 // watches wait on silence without limit.
 constexpr int kSilenceMsecs = 500;
+constexpr int kListenBacklog = 256;
 
 WatchPolicy ServerWatchPolicy(FrameKind kind)
 {
@@ -55,8 +57,28 @@ QString OutcomeText(BoardOutcome outcome, const QString& strWhy)
 CScpiServer::CScpiServer(CInstrumentState& state, CSerialLink& link)
     : m_state(state)
     , m_link(link)
+    , m_stepping(link)
 {
+    m_stepping.SetLinkGate([this] { return !m_pExchange; });
+    connect(&m_stepping, &CSteppingRun::finished, this, &CScpiServer::OnSteppingFinished);
+    connect(&m_stepping, &CSteppingRun::pointDone, this, [this](const StepRecord& record) {
+        Q_EMIT logLine(QStringLiteral("client %1 point %2 resends %3 %4")
+                           .arg(m_nSteppingClient)
+                           .arg(record.strFrame.isEmpty() ? QStringLiteral("-") : record.strFrame)
+                           .arg(record.nFrames > 0 ? record.nFrames - 1 : 0)
+                           .arg(OutcomeText(record.result == WatchResult::Ack ? BoardOutcome::Acknowledged
+                                                                               : BoardOutcome::NotAcknowledged,
+                                            QString())));
+        // Not from inside the run, which goes on after this signal.
+        QMetaObject::invokeMethod(this, &CScpiServer::RunQueue, Qt::QueuedConnection);
+    });
     connect(&m_server, &QTcpServer::newConnection, this, &CScpiServer::OnNewConnection);
+    // Connections that come faster than the loop takes them wait in the
+    // system rather than being dropped.
+    m_server.setListenBacklogSize(kListenBacklog);
+    m_timerFull.setSingleShot(true);
+    m_timerFull.setInterval(kPlaceWaitMsecs);
+    connect(&m_timerFull, &QTimer::timeout, this, &CScpiServer::RefuseWhileFull);
     connect(&m_link, &CSerialLink::replyReceived, this, [this](const QByteArray& bytes) { m_state.ReportReceived(bytes); });
     connect(&m_state.Sweep(), &CSweepTracker::singleSweepDone, this, &CScpiServer::OnSingleSweepDone);
     connect(&m_link, &CSerialLink::portFailed, this, [this](const QString& strWhy) {
@@ -97,6 +119,7 @@ QString CScpiServer::ListeningText() const
 void CScpiServer::Close()
 {
     m_server.close();
+    m_timerFull.stop();
     for (CScpiClient* pClient : std::exchange(m_clients, {})) {
         Q_EMIT logLine(QStringLiteral("client %1 left").arg(pClient->Number()));
         delete pClient;
@@ -105,29 +128,56 @@ void CScpiServer::Close()
 
 void CScpiServer::OnNewConnection()
 {
-    while (QTcpSocket* pSocket = m_server.nextPendingConnection()) {
+    while (m_server.hasPendingConnections()) {
         if (m_clients.size() >= kMostClients) {
-            Q_EMIT logLine(QStringLiteral("refused %1:%2, %3 clients connected")
-                    .arg(pSocket->peerAddress().toString())
-                    .arg(pSocket->peerPort())
-                    .arg(m_clients.size()));
-            pSocket->abort();
-            pSocket->deleteLater();
+            if (!m_timerFull.isActive())
+                m_timerFull.start();
+            return;
+        }
+        Accept(m_server.nextPendingConnection());
+    }
+}
+
+void CScpiServer::Accept(QTcpSocket* pSocket)
+{
+    // Gone before it was taken: no place, and maybe no peer left to name.
+    if (pSocket->state() != QAbstractSocket::ConnectedState || pSocket->peerAddress().isNull()) {
+        Q_EMIT logLine(QStringLiteral("a connection closed before it was served"));
+        pSocket->abort();
+        pSocket->deleteLater();
+        return;
+    }
+    auto* pClient = new CScpiClient(pSocket, m_nNextClient++, this);
+    // A sweep that started before the client came is no news to it.
+    pClient->Status()->Clear(m_state.Sweep());
+    m_clients.append(pClient);
+    Q_EMIT logLine(QStringLiteral("client %1 connected from %2").arg(pClient->Number()).arg(pClient->PeerText()));
+    connect(pClient, &CScpiClient::MessageReceived, this, &CScpiServer::OnMessage);
+    connect(pClient, &CScpiClient::Left, this, [this](CScpiClient* pLeaving) {
+        m_clients.removeOne(pLeaving);
+        m_state.ReleaseLock(pLeaving->Number());
+        Q_EMIT logLine(QStringLiteral("client %1 left").arg(pLeaving->Number()));
+        pLeaving->deleteLater();
+        OnNewConnection();
+    });
+}
+
+void CScpiServer::RefuseWhileFull()
+{
+    while (m_clients.size() >= kMostClients && m_server.hasPendingConnections()) {
+        QTcpSocket* pSocket = m_server.nextPendingConnection();
+        if (pSocket->peerAddress().isNull()) {
+            Accept(pSocket);
             continue;
         }
-        auto* pClient = new CScpiClient(pSocket, m_nNextClient++, this);
-        // A sweep that started before the client came is no news to it.
-        pClient->Status()->Clear(m_state.Sweep());
-        m_clients.append(pClient);
-        Q_EMIT logLine(QStringLiteral("client %1 connected from %2").arg(pClient->Number()).arg(pClient->PeerText()));
-        connect(pClient, &CScpiClient::MessageReceived, this, &CScpiServer::OnMessage);
-        connect(pClient, &CScpiClient::Left, this, [this](CScpiClient* pLeaving) {
-            m_clients.removeOne(pLeaving);
-            m_state.ReleaseLock(pLeaving->Number());
-            Q_EMIT logLine(QStringLiteral("client %1 left").arg(pLeaving->Number()));
-            pLeaving->deleteLater();
-        });
+        Q_EMIT logLine(QStringLiteral("refused %1:%2, %3 clients connected")
+                           .arg(pSocket->peerAddress().toString())
+                           .arg(pSocket->peerPort())
+                           .arg(m_clients.size()));
+        pSocket->abort();
+        pSocket->deleteLater();
     }
+    OnNewConnection();
 }
 
 void CScpiServer::OnMessage(CScpiClient* pClient, const QByteArray& message, bool bTooLong)
@@ -143,11 +193,8 @@ void CScpiServer::RunQueue()
     if (m_bRunningQueue)
         return;
     m_bRunningQueue = true;
-    while (!m_pExchange) {
+    while (!m_pExchange && !m_stepping.IsAwaitingBoard()) {
         if (!m_boardTurns.empty()) {
-            // Frames queue behind a wait for the sweep.
-            if (!m_sweepWaits.empty())
-                break;
             StartExchange();
             continue;
         }
@@ -165,6 +212,7 @@ void CScpiServer::RunQueue()
             continue;
         }
         m_state.SetPortOpen(m_link.GetPortOpen());
+        m_state.SetLeastDwellSeconds(LeastDwellSeconds(m_link));
         pRun->pRun = std::make_unique<CMessageRun>(pRun->message.text, m_state, *pRun->message.pStatus);
         Advance(std::move(pRun), m_boardTurns.size());
     }
@@ -197,7 +245,8 @@ void CScpiServer::Advance(std::unique_ptr<Run> pRun, std::size_t nTurn)
 void CScpiServer::OnSingleSweepDone()
 {
     std::vector<std::unique_ptr<Run>> waits = std::exchange(m_sweepWaits, {});
-    std::size_t nTurn = 0;
+    // Behind the frame on its way, if any.
+    std::size_t nTurn = m_pExchange ? 1 : 0;
     for (std::unique_ptr<Run>& pRun : waits) {
         const std::size_t nTurnsBefore = m_boardTurns.size();
         Advance(std::move(pRun), nTurn);
@@ -209,11 +258,70 @@ void CScpiServer::OnSingleSweepDone()
 void CScpiServer::StartExchange()
 {
     const BoardRequest& request = m_boardTurns.front()->pRun->Request();
+    if (request.stepped != SteppedAction::None) {
+        RunSteppedAction();
+        return;
+    }
     m_exchangeKind = request.kind;
     m_strPortFailure.clear();
     m_pExchange = new CBoardExchange(m_link, ServerWatchPolicy(request.kind), request.compose, this);
     connect(m_pExchange, &CBoardExchange::finished, this, &CScpiServer::OnExchangeFinished);
+    // Once the frame is on its way, so that those waiting for the stepped
+    // sweep go on behind it.
+    const bool bEndsStepping = m_stepping.IsRunning();
     m_pExchange->Send();
+    if (bEndsStepping)
+        m_stepping.Abort();
+}
+
+void CScpiServer::RunSteppedAction()
+{
+    std::unique_ptr<Run> pRun = std::move(m_boardTurns.front());
+    m_boardTurns.pop_front();
+    const BoardRequest& request = pRun->pRun->Request();
+    bool bDone = true;
+    switch (request.stepped) {
+    case SteppedAction::Start:
+        m_stepping.Abort();
+        m_stepping.SetPoints(request.points);
+        m_stepping.SetRepeat(request.sweep.bCircular ? CSteppingRun::kEndless : 1);
+        m_pSteppingStatus = pRun->message.pStatus;
+        m_nSteppingClient = pRun->message.nClient;
+        bDone = m_stepping.Start();
+        Q_EMIT logLine(QStringLiteral("client %1 stepped sweep of %2 points %3")
+                           .arg(m_nSteppingClient)
+                           .arg(request.points.size())
+                           .arg(bDone ? QStringLiteral("started") : m_stepping.ErrorText()));
+        break;
+    case SteppedAction::Abort:
+        m_stepping.Abort();
+        break;
+    case SteppedAction::Pause:
+        m_stepping.Pause();
+        break;
+    case SteppedAction::Continue:
+        m_stepping.Continue();
+        break;
+    case SteppedAction::None:
+        break;
+    }
+    pRun->pRun->Answered(bDone ? BoardOutcome::Acknowledged : BoardOutcome::NotAcknowledged);
+    Advance(std::move(pRun), 0);
+}
+
+void CScpiServer::OnSteppingFinished(SteppingEnd end)
+{
+    const QString strEnd = end == SteppingEnd::Completed ? QStringLiteral("completed")
+                           : end == SteppingEnd::Aborted ? QStringLiteral("aborted")
+                                                         : m_stepping.ErrorText();
+    Q_EMIT logLine(QStringLiteral("client %1 stepped sweep %2").arg(m_nSteppingClient).arg(strEnd));
+    if (m_pSteppingStatus && end == SteppingEnd::NotAcknowledged)
+        m_pSteppingStatus->Errors().Push(kBoardDidNotAcknowledge);
+    if (m_pSteppingStatus && end == SteppingEnd::PortFailed)
+        m_pSteppingStatus->Errors().Push(kHardwareMissing);
+    m_pSteppingStatus.reset();
+    m_state.Sweep().Ended();
+    RunQueue();
 }
 
 void CScpiServer::OnExchangeFinished()
@@ -237,6 +345,8 @@ void CScpiServer::OnExchangeFinished()
     pRun->pRun->Answered(outcome);
     Advance(std::move(pRun), 0);
     m_bRunningQueue = bWasRunningQueue;
+    // A point that fell due meanwhile goes first.
+    m_stepping.LinkFreed();
     RunQueue();
 }
 

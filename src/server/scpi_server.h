@@ -2,6 +2,7 @@
 
 #include "scpi/board_request.h"
 #include "serial/traffic_log.h"
+#include "stepping/stepping_run.h"
 
 #include <QByteArray>
 #include <QHostAddress>
@@ -10,6 +11,7 @@
 #include <QPointer>
 #include <QString>
 #include <QTcpServer>
+#include <QTimer>
 
 #include <deque>
 #include <memory>
@@ -26,15 +28,19 @@ class CSerialLink;
 // queue and run one at a time in the order they arrived; a message that needs
 // the board holds the others back until its frame is answered, so frames
 // never interleave on the port. A message that waits for a single sweep to
-// end (*OPC?, *WAI) holds back only its own client and every frame: other
-// clients' messages run meanwhile up to their first frame.
+// end (*OPC?, *WAI) holds back only its own client: the others run meanwhile,
+// frames and all, and a frame that ends the sweep ends the wait.
 class CScpiServer : public QObject {
     Q_OBJECT
 
 public:
-    // Beyond it a connection is closed at once, so that a flood of them
-    // cannot exhaust the process.
+    // Live clients at most. Beyond it a newcomer waits kPlaceWaitMsecs for a
+    // place and is then closed, so that a flood of connections cannot
+    // exhaust the process.
     static constexpr int kMostClients = 64;
+    // Long enough for the event loop to notice connections that have
+    // already gone, which free their places.
+    static constexpr int kPlaceWaitMsecs = 250;
 
     CScpiServer(CInstrumentState& state, CSerialLink& link);
     ~CScpiServer() override;
@@ -68,6 +74,8 @@ private:
     };
 
     void OnNewConnection();
+    void Accept(QTcpSocket* pSocket);
+    void RefuseWhileFull();
     void OnMessage(CScpiClient* pClient, const QByteArray& message, bool bTooLong);
     void RunQueue();
     bool IsWaitingForSweep(int nClient) const;
@@ -76,6 +84,10 @@ private:
     void Advance(std::unique_ptr<Run> pRun, std::size_t nTurn);
     void OnSingleSweepDone();
     void StartExchange();
+    // Takes the stepped sweep's turn on the link: started, aborted, paused
+    // or continued at once, without a frame of its own.
+    void RunSteppedAction();
+    void OnSteppingFinished(SteppingEnd end);
     void OnExchangeFinished();
     void EndMessage(Run& run);
 
@@ -89,11 +101,18 @@ private:
     // Messages held by *OPC? or *WAI until the single sweep stops running.
     std::vector<std::unique_ptr<Run>> m_sweepWaits;
     CBoardExchange* m_pExchange = nullptr;
+    // Its points take turns with the clients' frames; any other frame ends it.
+    CSteppingRun m_stepping;
+    // Who started it, to hear of its failure.
+    std::shared_ptr<CClientStatus> m_pSteppingStatus;
+    int m_nSteppingClient = 0;
     FrameKind m_exchangeKind = FrameKind::Point;
     // Why the port failed under the running exchange.
     QString m_strPortFailure;
     bool m_bRunningQueue = false;
     // Connected, not yet left.
     QList<CScpiClient*> m_clients;
+    // Runs while newcomers wait for a place.
+    QTimer m_timerFull;
     int m_nNextClient = 1;
 };

@@ -106,6 +106,22 @@ void CSteppingRun::Abort()
     Finish(SteppingEnd::Aborted);
 }
 
+void CSteppingRun::SetLinkGate(std::function<bool()> isFree)
+{
+    m_isLinkFree = std::move(isFree);
+}
+
+void CSteppingRun::LinkFreed()
+{
+    if (std::exchange(m_bHeld, false) && m_bRunning && !m_bPaused)
+        SendDue();
+}
+
+bool CSteppingRun::IsAwaitingBoard() const
+{
+    return m_pExchange;
+}
+
 bool CSteppingRun::IsRunning() const
 {
     return m_bRunning;
@@ -178,6 +194,10 @@ void CSteppingRun::SendDue()
 {
     if (m_bLastDwell) {
         Finish(SteppingEnd::Completed);
+        return;
+    }
+    if (m_isLinkFree && !m_isLinkFree()) {
+        m_bHeld = true;
         return;
     }
     const int nCount = static_cast<int>(m_running.size());
@@ -255,9 +275,8 @@ void CSteppingRun::OnExchangeFinished(WatchResult result)
 
 void CSteppingRun::OnFrameSent()
 {
-    if (std::exchange(m_bOwnFrameDue, false))
-        return;
-    Finish(SteppingEnd::Aborted);
+    if (!std::exchange(m_bOwnFrameDue, false) && m_bRunning)
+        Q_EMIT otherFrameSent();
 }
 
 QString CSteppingRun::PointName(const StepRecord& record) const
@@ -289,6 +308,7 @@ void CSteppingRun::Finish(SteppingEnd end, const QString& strError)
     m_bRunning = false;
     m_bPaused = false;
     m_bLastDwell = false;
+    m_bHeld = false;
     m_bOwnFrameDue = false;
     m_timer.stop();
     DropExchange();

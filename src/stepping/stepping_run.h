@@ -9,6 +9,8 @@
 #include <QString>
 #include <QTimer>
 
+#include <functional>
+
 class CBoardExchange;
 class CSerialLink;
 
@@ -41,9 +43,7 @@ struct StepRecord {
 // out at once and counts as late, and none is skipped. A run ends after the
 // last point's dwell and leaves the output at the last point, or where it
 // was when aborted. A point the board refuses or never acknowledges, or a
-// port failure, ends the run at once. A frame another sender writes on the
-// link ends it as aborted too: the board follows the last frame, and the
-// run's next point would undo it.
+// port failure, ends the run at once.
 class CSteppingRun : public QObject {
     Q_OBJECT
 
@@ -71,6 +71,12 @@ public:
     void Continue();
     // Ends the run at once, leaving the output where it is.
     void Abort();
+    // Where the link is shared: a point falls due only while isFree holds,
+    // else it waits for LinkFreed, late.
+    void SetLinkGate(std::function<bool()> isFree);
+    void LinkFreed();
+    // A point's frame is on its way.
+    bool IsAwaitingBoard() const;
 
     bool IsRunning() const;
     bool IsPaused() const;
@@ -94,6 +100,10 @@ Q_SIGNALS:
     void pointDone(const StepRecord& record);
     void pausedChanged(bool bPaused);
     void finished(SteppingEnd end);
+    // Another sender wrote a frame on the link while the run went. The
+    // board follows the last frame, so the run's next point undoes it,
+    // unless the link is shared by design.
+    void otherFrameSent();
 
 private:
     double Now() const;
@@ -136,6 +146,8 @@ private:
     bool m_bOwnFrameDue = false;
     SteppingEnd m_end = SteppingEnd::Completed;
     QString m_strError;
+    std::function<bool()> m_isLinkFree;
+    bool m_bHeld = false;
 };
 
 Q_DECLARE_METATYPE(StepRecord)

@@ -61,6 +61,25 @@ class PyMeasureDriver(unittest.TestCase):
         self.gen.sweep_count = math.inf
         self.assertEqual(self.gen.sweep_count, math.inf)
 
+    def test_stepped_list_and_log_sweep(self):
+        self.gen.list_frequencies = [10e6, 100e6, 250e6, 400e6]
+        self.gen.list_amplitudes, self.gen.list_dwells = [1.5], [0.05]
+        self.assertEqual(self.gen.list_frequencies, [10e6, 100e6, 250e6, 400e6])
+        self.gen.start_list()
+        self.gen.wait_for_sweep()
+        # 10, 100, 250 and 400 MHz at 1.5 V (word 17C2), in order.
+        self.assertEqual([frame[12:24] for frame in self.board.frames()],
+                         ["028F5C2817C2", "1999999917C2", "4000000017C2", "6666666617C2"])
+        self.gen.write("FREQ:MODE SWE")
+        self.gen.sweep_spacing, self.gen.sweep_points, self.gen.sweep_dwell = "LOG", 3, 0.05
+        self.gen.start_sweep()
+        self.gen.wait_for_sweep()
+        self.assertEqual((self.gen.sweep_spacing, self.gen.sweep_points), ("LOG", 3))
+        # 10, 63.2456 (10·√40, as a float) and 400 MHz at the amplitude, 0 V.
+        self.assertEqual([frame[12:24] for frame in self.board.frames()[4:]],
+                         ["028F5C280000", "1030DC490000", "666666660000"])
+        self.assertEqual(self.gen.check_errors(), [])
+
     def test_lock_between_two_clients(self):
         other = VevevarAzevora(self.board.resource)
         try:

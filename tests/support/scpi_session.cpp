@@ -35,7 +35,9 @@ MessageResult CScpiSession::Run(const QByteArray& message, BoardOutcome outcome)
                 break;
             continue;
         }
-        result.frames.append(Sealed(run.Request().compose(0)));
+        // A stepped sweep's action has no frame of its own.
+        if (run.Request().stepped == SteppedAction::None)
+            result.frames.append(Sealed(run.Request().compose(0)));
         result.kinds.append(run.Request().kind);
         run.Answered(outcome);
     }

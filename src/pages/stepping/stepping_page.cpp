@@ -62,6 +62,9 @@ CSteppingPage::CSteppingPage(QWidget* pParent)
     connect(&m_run, &CSteppingRun::pointDone, this, &CSteppingPage::OnPointDone);
     connect(&m_run, &CSteppingRun::pausedChanged, this, &CSteppingPage::OnPausedChanged);
     connect(&m_run, &CSteppingRun::finished, this, &CSteppingPage::OnFinished);
+    // The operator's other frames end the run, as Stop does: after Close,
+    // its next point would turn the output on again.
+    connect(&m_run, &CSteppingRun::otherFrameSent, this, &CSteppingPage::OnStop);
     connect(&m_timerTimeLeft, &QTimer::timeout, this, &CSteppingPage::ShowTimeLeft);
     SetRunning(false);
 }
