@@ -5,6 +5,7 @@
 #include "support/log_lines.h"
 #include "support/server_process.h"
 
+#include <QJsonDocument>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -131,18 +132,26 @@ private Q_SLOTS:
         QTest::addColumn<QString>("program");
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("signal");
-        QTest::newRow("window, SIGTERM") << VEVEVAR_WINDOW_PATH << QStringList() << SIGTERM;
-        QTest::newRow("window, SIGINT") << VEVEVAR_WINDOW_PATH << QStringList() << SIGINT;
-        QTest::newRow("window, SIGHUP") << VEVEVAR_WINDOW_PATH << QStringList() << SIGHUP;
-        QTest::newRow("monitor, SIGHUP") << VEVEVAR_CLI_PATH << QStringList{"monitor"} << SIGHUP;
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("window, SIGTERM") << VEVEVAR_WINDOW_PATH << QStringList() << SIGTERM << 0;
+        QTest::newRow("window, SIGINT") << VEVEVAR_WINDOW_PATH << QStringList() << SIGINT << 0;
+        QTest::newRow("window, SIGHUP") << VEVEVAR_WINDOW_PATH << QStringList() << SIGHUP << 0;
+        QTest::newRow("monitor, SIGHUP") << VEVEVAR_CLI_PATH << QStringList{"monitor"} << SIGHUP << 0;
         QTest::newRow("serve, SIGHUP") << VEVEVAR_CLI_PATH << QStringList{"serve", "--listen", "127.0.0.1:0"}
-                                       << SIGHUP;
+                                       << SIGHUP << 0;
+        // A wait for the board cut short, as for any acknowledgement.
+        QTest::newRow("log sweep, SIGINT") << VEVEVAR_CLI_PATH
+                                           << QStringList{"--json", "sweep", "--spacing", "log", "--start", "10",
+                                                          "--end", "400", "--points", "100", "--dwell", "1",
+                                                          "--amplitude", "1"}
+                                           << SIGINT << 3;
     }
     void signalEndsTheRunInOrder()
     {
         QFETCH(QString, program);
         QFETCH(QStringList, arguments);
         QFETCH(int, signal);
+        QFETCH(int, exitCode);
         QProcess process;
         process.start(program,
                       QStringList{QStringLiteral("--simulate"), QStringLiteral("--log"), LogPath()} + arguments);
@@ -150,9 +159,14 @@ private Q_SLOTS:
         QCOMPARE(::kill(static_cast<pid_t>(process.processId()), signal), 0);
         QVERIFY(process.waitForFinished(kProcessMsecs));
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(process.exitCode(), 0);
+        QCOMPARE(process.exitCode(), exitCode);
         const QJsonObject last = ReadLogLines(LogPath()).objects.last();
         QCOMPARE(last.value(QStringLiteral("state")).toString(), QStringLiteral("closed"));
+        if (arguments.contains(QStringLiteral("--json"))) {
+            const QJsonObject result = QJsonDocument::fromJson(process.readAllStandardOutput()).object();
+            QVERIFY2(result.value(QStringLiteral("message")).toString().startsWith(QStringLiteral("Interrupted")),
+                     qPrintable(result.value(QStringLiteral("message")).toString()));
+        }
     }
 
     void logNeedsAFile()

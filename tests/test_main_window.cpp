@@ -455,8 +455,22 @@ private Q_SLOTS:
         QCOMPARE(stepping.lblTimeLeft->text(), QStringLiteral("failed"));
     }
 
-    void steppingPausesContinuesAndStopsFromTheKeyboard()
+    // Any other frame the window sends ends the run as Stop does: the run's
+    // next point must not undo it.
+    void steppingPausesContinuesAndStops_data()
     {
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("frame");
+        QTest::newRow("Stop, from the keyboard") << 2 << "btnStop" << QString();
+        QTest::newRow("the window's Close") << 2 << "btnClose" << kCloseFrame;
+        QTest::newRow("the sending page's Send") << 0 << "btnSend" << kPoint1V100MhzFrame;
+    }
+    void steppingPausesContinuesAndStops()
+    {
+        QFETCH(int, tab);
+        QFETCH(QString, button);
+        QFETCH(QString, frame);
         const SteppingControls& stepping = SteppingTab();
         const CSteppingRun& run = Fixture().Window().SteppingPage().Run();
         stepping.spinPoints->setValue(40);
@@ -475,18 +489,30 @@ private Q_SLOTS:
         QTest::keyClick(stepping.btnPause, Qt::Key_Space);
         QCOMPARE(stepping.btnPause->accessibleName(), QStringLiteral("Pause"));
         QTRY_VERIFY_WITH_TIMEOUT(run.PointsSent() >= nPaused + 2, 10000);
-        stepping.btnStop->setFocus();
-        QTest::keyClick(stepping.btnStop, Qt::Key_Space);
-        QVERIFY(stepping.btnStart->hasFocus());
+        Ui().tabPages->setCurrentIndex(tab);
+        Fixture().Window().SinglePointPage().Controls().editAmplitude->setText(QStringLiteral("1"));
+        Fixture().Window().SinglePointPage().Controls().editFrequency->setText(QStringLiteral("100"));
+        auto* pButton = Fixture().Window().findChild<QPushButton*>(button);
+        QVERIFY(pButton);
+        if (frame.isEmpty()) {
+            pButton->setFocus();
+            QTest::keyClick(pButton, Qt::Key_Space);
+            QVERIFY(stepping.btnStart->hasFocus());
+        } else {
+            pButton->click();
+        }
         QCOMPARE(stepping.lblTimeLeft->text(), QStringLiteral("stopped"));
         const int nStopped = run.PointsSent();
-        QTRY_COMPARE_WITH_TIMEOUT(Fixture().FrameTexts().size(), nStopped, 5000);
+        const int nFrames = nStopped + (frame.isEmpty() ? 0 : 1);
+        QTRY_COMPARE_WITH_TIMEOUT(Fixture().FrameTexts().size(), nFrames, 5000);
         QTest::qWait(500);
         const QStringList frames = Fixture().FrameTexts();
-        QCOMPARE(frames.size(), nStopped);
+        QCOMPARE(frames.size(), nFrames);
         QVERIFY(nStopped < 40);
-        for (int i = 1; i < frames.size(); ++i)
+        for (int i = 1; i < nStopped; ++i)
             QVERIFY(frames[i].mid(12, 8) > frames[i - 1].mid(12, 8));
+        if (!frame.isEmpty())
+            QCOMPARE(frames.last(), frame);
         QVERIFY(Fixture().Messages().isEmpty());
     }
 
@@ -511,6 +537,7 @@ private Q_SLOTS:
         QTest::newRow("no number after the header") << "MHz\n100\nabc\n" << "line 3, column 1";
         QTest::newRow("bad amplitude after a comment") << "# list\n\n100,x\n" << "line 3, column 2";
         QTest::newRow("a fourth value") << "100,1,0.1,5\n" << "line 1, column 4";
+        QTest::newRow("a dwell beyond a double") << "100,1,1e400\n" << "line 1, column 3: the dwell 1e400 is beyond";
         QTest::newRow("only comments") << "# nothing yet\nMHz,V,s\n" << "no points";
     }
     void steppingLoadNamesABadLineAndKeepsTheTable()

@@ -1,42 +1,37 @@
 #include "cli/point_list_file.h"
 
 #include "cli/exit_code.h"
-#include "cli/strict_number.h"
 #include "protocol/limits.h"
+#include "stepping/point_file.h"
 
 #include <QFile>
 
 namespace {
-
-struct Column {
-    const char* pszName;
-    const char* pszUnit;
-};
-
-constexpr Column kColumns[] = {{"frequency", "MHz"}, {"amplitude", "V"}, {"dwell", "s"}};
 
 QString Number(double dValue)
 {
     return QString::number(dValue, 'g', 10);
 }
 
-class CLineReader {
+// Judges the values of one line: what it leaves out, the rules give; what
+// is out of range, they refuse or clamp.
+class CLineRules {
 public:
-    CLineReader(int nLine, const PointListRules& rules, QStringList& notices)
+    CLineRules(int nLine, const PointListRules& rules, QStringList& notices)
         : m_nLine(nLine)
         , m_rules(rules)
         , m_notices(notices)
     {
     }
 
-    StepPoint Read(const QStringList& fields) const
+    StepPoint Judge(const PointRow& row) const
     {
-        if (fields.size() > 3)
-            throw Fault(4, QStringLiteral("a point has at most 3 values: frequency, amplitude, dwell"));
         StepPoint point;
-        point.dFrequencyMHz = Value(fields, 0, std::nullopt, kLowestFrequencyMHz, kHighestFrequencyMHz);
-        point.dAmplitudeVolts = Value(fields, 1, m_rules.amplitudeVolts, kLowestAmplitudeVolts, kHighestAmplitudeVolts);
-        point.dDwellSeconds = Value(fields, 2, m_rules.dwellSeconds, m_rules.dLeastDwellSeconds, kMostDwellSeconds);
+        point.dFrequencyMHz = Value(kFrequencyColumn, row.dFrequencyMHz, kLowestFrequencyMHz, kHighestFrequencyMHz);
+        const double dAmplitude = Given(kAmplitudeColumn, row.dAmplitudeVolts, m_rules.amplitudeVolts);
+        point.dAmplitudeVolts = Value(kAmplitudeColumn, dAmplitude, kLowestAmplitudeVolts, kHighestAmplitudeVolts);
+        const double dDwell = Given(kDwellColumn, row.dDwellSeconds, m_rules.dwellSeconds);
+        point.dDwellSeconds = Value(kDwellColumn, dDwell, m_rules.dLeastDwellSeconds, kMostDwellSeconds);
         return point;
     }
 
@@ -46,32 +41,28 @@ private:
         return InputError(QStringLiteral("line %1, column %2: %3.").arg(m_nLine).arg(nColumn).arg(strWhy));
     }
 
-    double Value(const QStringList& fields, int nField, std::optional<double> fallback, double dLowest,
-                 double dHighest) const
+    double Given(int nColumn, std::optional<double> value, std::optional<double> fallback) const
     {
-        const Column& column = kColumns[nField];
-        const QString strText = fields.value(nField).trimmed();
-        if (strText.isEmpty()) {
-            if (fallback)
-                return *fallback;
-            throw Fault(nField + 1, QStringLiteral("no %1, and no --%1 for lines without one").arg(column.pszName));
-        }
-        const std::optional<double> value = ReadDecimal(strText);
-        if (!value) {
-            throw Fault(nField + 1, QStringLiteral("the %1 \"%2\" is not a number of %3")
-                                         .arg(QLatin1String(column.pszName), strText, QLatin1String(column.pszUnit)));
-        }
-        if (*value >= dLowest && *value <= dHighest)
+        if (value)
             return *value;
-        const double dBound = *value > dHighest ? dHighest : dLowest;
+        if (fallback)
+            return *fallback;
+        throw Fault(nColumn, QStringLiteral("no %1, and no --%1 for lines without one").arg(PointColumnName(nColumn)));
+    }
+
+    double Value(int nColumn, double dValue, double dLowest, double dHighest) const
+    {
+        if (dValue >= dLowest && dValue <= dHighest)
+            return dValue;
+        const double dBound = dValue > dHighest ? dHighest : dLowest;
+        const QString strUnit = PointColumnUnit(nColumn);
         const QString strRange = QStringLiteral("%1 %2 is outside %3 to %4 %5")
-                                     .arg(QLatin1String(column.pszName), strText, Number(dLowest), Number(dHighest),
-                                          QLatin1String(column.pszUnit));
+                                     .arg(PointColumnName(nColumn), Number(dValue), Number(dLowest), Number(dHighest),
+                                          strUnit);
         if (!m_rules.bClamp)
-            throw Fault(nField + 1, strRange + QStringLiteral("; --clamp sends the nearer bound"));
-        m_notices.append(QStringLiteral("line %1: %2; sending %3 %4")
-                             .arg(m_nLine)
-                             .arg(strRange, Number(dBound), QLatin1String(column.pszUnit)));
+            throw Fault(nColumn, strRange + QStringLiteral("; --clamp sends the nearer bound"));
+        m_notices.append(
+            QStringLiteral("line %1: %2; sending %3 %4").arg(m_nLine).arg(strRange, Number(dBound), strUnit));
         return dBound;
     }
 
@@ -80,33 +71,16 @@ private:
     QStringList& m_notices;
 };
 
-// A header row names its columns: its first field is no number at all.
-bool IsHeader(const QStringList& fields)
-{
-    const QString strFirst = fields.value(0).trimmed();
-    return !strFirst.isEmpty() && !ReadDecimal(strFirst) && strFirst.front().isLetter();
-}
-
 } // namespace
 
 StepPoints ReadPointList(const QString& strText, const PointListRules& rules, QStringList& notices)
 {
+    const PointFileReading reading = ReadPointFile(strText);
+    if (!reading.strError.isEmpty())
+        throw InputError(reading.strError);
     StepPoints points;
-    const QStringList lines = strText.split(QLatin1Char('\n'));
-    bool bHeaderAllowed = true;
-    for (int i = 0; i < lines.size(); ++i) {
-        QString strLine = lines[i];
-        strLine.truncate(strLine.indexOf(QLatin1Char('#')) < 0 ? strLine.size() : strLine.indexOf(QLatin1Char('#')));
-        if (strLine.trimmed().isEmpty())
-            continue;
-        const QStringList fields = strLine.split(QLatin1Char(','));
-        const bool bHeader = bHeaderAllowed && IsHeader(fields);
-        bHeaderAllowed = false;
-        if (!bHeader)
-            points.append(CLineReader(i + 1, rules, notices).Read(fields));
-    }
-    if (points.isEmpty())
-        throw InputError(QStringLiteral("The list holds no points."));
+    for (int i = 0; i < reading.rows.size(); ++i)
+        points.append(CLineRules(reading.lines[i], rules, notices).Judge(reading.rows[i]));
     return points;
 }
 

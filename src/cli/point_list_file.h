@@ -16,9 +16,9 @@ struct PointListRules {
     bool bClamp = false;
 };
 
-// Reads a point list: one point a line, "frequency MHz[, amplitude V[, dwell
-// s]]", with '#' comments, blank lines and one header row before the first
-// point. Throws InputError naming the line and the column of the first fault.
+// The points of a point file (ReadPointFile), each value judged by the
+// rules. Throws InputError naming the line and the column of the first
+// fault.
 StepPoints ReadPointList(const QString& strText, const PointListRules& rules, QStringList& notices);
 
 // The text of the file, or of standard input for "-". Throws InputError.

@@ -1,5 +1,6 @@
 #include "cli/stepped_command.h"
 
+#include "board/interrupt_watch.h"
 #include "cli/board_link.h"
 #include "cli/command_plan.h"
 #include "cli/point_list_file.h"
@@ -78,7 +79,8 @@ QString ProgressLine(int nPoint, int nPoints, double dFrequencyMHz, double dMsec
                              qPrintable(Number(dFrequencyMHz)), dMsecsLeft / 1000.0);
 }
 
-SteppedOutcome RunOnLink(CSerialLink& link, const SteppedPlan& plan, CRunOutput& output, int& nFrames)
+SteppedOutcome RunOnLink(CSerialLink& link, const SteppedPlan& plan, CRunOutput& output, int& nFrames,
+                         CInterruptWatch& interruptWatch)
 {
     CSteppingRun run(link);
     run.SetPoints(plan.points);
@@ -96,12 +98,22 @@ SteppedOutcome RunOnLink(CSerialLink& link, const SteppedPlan& plan, CRunOutput&
                      [&output](int nPoint, int nCount, double dFrequencyMHz, double dMsecsLeft) {
                          output.Progress(ProgressLine(nPoint, nCount, dFrequencyMHz, dMsecsLeft));
                      });
+    bool bInterrupted = false;
+    QObject::connect(&interruptWatch, &CInterruptWatch::Interrupted, &run, [&run, &bInterrupted] {
+        bInterrupted = true;
+        run.Abort();
+    });
     if (!run.Start())
         return {ExitCode::BadInput, run.ErrorText()};
     QEventLoop loop;
     QObject::connect(&run, &CSteppingRun::finished, &loop, &QEventLoop::quit);
     loop.exec();
     output.SetLateCount(run.LateCount());
+    if (bInterrupted && run.End() == SteppingEnd::Aborted) {
+        const qint64 nPlanned = qint64(nPoints) * plan.nRepeat;
+        return {ExitCode::NoAcknowledgement,
+                QStringLiteral("Interrupted after %1 of %2 points sent.").arg(run.PointsSent()).arg(nPlanned)};
+    }
     switch (run.End()) {
     case SteppingEnd::Completed:
     case SteppingEnd::Aborted:
@@ -143,12 +155,14 @@ SteppedPlan PlanStepped(const CliOptions& options)
 
 SteppedOutcome RunStepped(const CliOptions& options, const SteppedPlan& plan, CRunOutput& output, CTrafficLog& log)
 {
+    // Watching before the port opens: a signal from then on ends the run in order.
+    CInterruptWatch interruptWatch;
     CBoardLink link;
     SteppedOutcome outcome;
     int nFrames = 0;
     try {
         link.Open(options, output, &log);
-        outcome = RunOnLink(link.Link(), plan, output, nFrames);
+        outcome = RunOnLink(link.Link(), plan, output, nFrames, interruptWatch);
     } catch (const CommError& error) {
         outcome = {ExitCode::PortFailure, QString::fromStdString(error.what())};
     }

@@ -262,6 +262,7 @@ void CSerialLink::SendFrame(QString& strFrame)
     SetOutput(SealFrame(strFrame));
     if (m_pLog)
         m_pLog->FrameWritten(strFrame);
+    Q_EMIT frameSent(strFrame);
 }
 
 void CSerialLink::SetTrafficLog(CTrafficLog* pLog)

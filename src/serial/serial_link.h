@@ -87,6 +87,8 @@ public:
 
 Q_SIGNALS:
     void replyReceived(const QByteArray& bytes);
+    // A frame went out through SendFrame, with its CRC.
+    void frameSent(const QString& strFrame);
     // The port failed; if the device went away, the port has been closed.
     void portFailed(const QString& strWhy);
 

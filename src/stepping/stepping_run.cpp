@@ -21,6 +21,7 @@ CSteppingRun::CSteppingRun(CSerialLink& link, QObject* pParent)
     connect(&m_timer, &QTimer::timeout, this, &CSteppingRun::SendDue);
     connect(&m_link, &CSerialLink::portFailed, this,
             [this](const QString& strWhy) { Finish(SteppingEnd::PortFailed, strWhy); });
+    connect(&m_link, &CSerialLink::frameSent, this, &CSteppingRun::OnFrameSent);
 }
 
 CSteppingRun::~CSteppingRun() = default;
@@ -215,7 +216,9 @@ void CSteppingRun::SendDue()
 
     const float fFrequency = static_cast<float>(point.dFrequencyMHz);
     const float fAmplitude = static_cast<float>(point.dAmplitudeVolts);
-    auto* pExchange = new CBoardExchange(m_link, kPointWatchPolicy, [fFrequency, fAmplitude](int nRetry) {
+    auto* pExchange = new CBoardExchange(m_link, kPointWatchPolicy, [this, fFrequency, fAmplitude](int nRetry) {
+        // The link writes a frame right after it is composed.
+        m_bOwnFrameDue = true;
         return PointFrame(nRetry, FrequencyToTuningWord(fFrequency),
                           AmplitudeToWord(fAmplitude, kSinglePointAmplitudeScale));
     }, this);
@@ -270,6 +273,12 @@ void CSteppingRun::OnExchangeFinished(WatchResult result)
                                              .arg(strReply));
 }
 
+void CSteppingRun::OnFrameSent()
+{
+    if (!std::exchange(m_bOwnFrameDue, false) && m_bRunning)
+        Q_EMIT otherFrameSent();
+}
+
 QString CSteppingRun::PointName(const StepRecord& record) const
 {
     const QString strPass = m_nPasses == 1 ? QString() : QStringLiteral(", pass %1").arg(record.nPass);
@@ -300,6 +309,7 @@ void CSteppingRun::Finish(SteppingEnd end, const QString& strError)
     m_bPaused = false;
     m_bLastDwell = false;
     m_bHeld = false;
+    m_bOwnFrameDue = false;
     m_timer.stop();
     DropExchange();
     m_end = end;

@@ -100,6 +100,10 @@ Q_SIGNALS:
     void pointDone(const StepRecord& record);
     void pausedChanged(bool bPaused);
     void finished(SteppingEnd end);
+    // Another sender wrote a frame on the link while the run went. The
+    // board follows the last frame, so the run's next point undoes it,
+    // unless the link is shared by design.
+    void otherFrameSent();
 
 private:
     double Now() const;
@@ -108,6 +112,7 @@ private:
     void ScheduleNext();
     void SendDue();
     void OnExchangeFinished(WatchResult result);
+    void OnFrameSent();
     void Finish(SteppingEnd end, const QString& strError = QString());
     void DropExchange();
     QString PointName(const StepRecord& record) const;
@@ -137,6 +142,8 @@ private:
     bool m_bPaused = false;
     // Every point has gone out and been answered; the last dwell runs.
     bool m_bLastDwell = false;
+    // The exchange has composed a frame: the link's next one is the run's.
+    bool m_bOwnFrameDue = false;
     SteppingEnd m_end = SteppingEnd::Completed;
     QString m_strError;
     std::function<bool()> m_isLinkFree;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "pages/stepping/point_rows.h"
+#include "stepping/point_file.h"
 
 #include <QAbstractTableModel>
 

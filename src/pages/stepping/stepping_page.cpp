@@ -3,7 +3,7 @@
 #include "pages/handler_guard.h"
 #include "pages/message_box.h"
 #include "pages/ms_comm.h"
-#include "pages/stepping/point_csv.h"
+#include "stepping/point_file.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -62,6 +62,9 @@ CSteppingPage::CSteppingPage(QWidget* pParent)
     connect(&m_run, &CSteppingRun::pointDone, this, &CSteppingPage::OnPointDone);
     connect(&m_run, &CSteppingRun::pausedChanged, this, &CSteppingPage::OnPausedChanged);
     connect(&m_run, &CSteppingRun::finished, this, &CSteppingPage::OnFinished);
+    // The operator's other frames end the run, as Stop does: after Close,
+    // its next point would turn the output on again.
+    connect(&m_run, &CSteppingRun::otherFrameSent, this, &CSteppingPage::OnStop);
     connect(&m_timerTimeLeft, &QTimer::timeout, this, &CSteppingPage::ShowTimeLeft);
     SetRunning(false);
 }
@@ -118,7 +121,7 @@ bool CSteppingPage::LoadPoints(const QString& strPath)
         ShowMessageBox(this, QStringLiteral("Cannot read %1: %2").arg(strPath, file.errorString()));
         return false;
     }
-    const PointCsvReading reading = ReadPointCsv(QString::fromUtf8(file.readAll()));
+    const PointFileReading reading = ReadPointFile(QString::fromUtf8(file.readAll()));
     if (!reading.strError.isEmpty()) {
         // The table keeps what it had.
         ShowMessageBox(this, QStringLiteral("%1, %2").arg(strPath, reading.strError));
@@ -132,7 +135,7 @@ bool CSteppingPage::LoadPoints(const QString& strPath)
 bool CSteppingPage::SavePoints(const QString& strPath)
 {
     QFile file(strPath);
-    const QByteArray text = WritePointCsv(m_pointTable.Rows()).toUtf8();
+    const QByteArray text = WritePointFile(m_pointTable.Rows()).toUtf8();
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text) || file.write(text) != text.size()) {
         ShowMessageBox(this, QStringLiteral("Cannot write %1: %2").arg(strPath, file.errorString()));
         return false;
